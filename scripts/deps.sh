@@ -1,0 +1,26 @@
+# Installs Debian packages that are missing; sourced by the other scripts.
+
+# need_packages PKG...: installs those not yet installed (root or sudo).
+need_packages() {
+    local missing=() pkg
+    for pkg in "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
+            missing+=("$pkg")
+        fi
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+
+    local sudo=()
+    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+    echo "Installing: ${missing[*]}"
+    # wine32 and its libraries come from the i386 architecture.
+    if printf '%s\n' "${missing[@]}" | grep -q ':i386$\|^wine32$'; then
+        if ! dpkg --print-foreign-architectures | grep -qx i386; then
+            "${sudo[@]}" dpkg --add-architecture i386
+        fi
+    fi
+    "${sudo[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+HOST_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev googletest libssl-dev)

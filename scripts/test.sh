@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test; installs what is missing first.
+# Ends with one line "N passed, M failed".
+set -uo pipefail
+cd "$(dirname "$0")/.."
+. scripts/deps.sh
+
+need_packages "${HOST_PACKAGES[@]}" || exit 1
+
+passed=0
+failed=0
+status=0
+
+# run_preset NAME: configure, build and test one preset, adding up its counts.
+run_preset() {
+    local name=$1 log
+    log=$(mktemp)
+    echo "== $name: configure and build"
+    if ! cmake --preset "$name" >"$log" 2>&1 || ! cmake --build --preset "$name" >>"$log" 2>&1; then
+        cat "$log"
+        echo "== $name: build failed"
+        failed=$((failed + 1))
+        status=1
+        return
+    fi
+    echo "== $name: test"
+    ctest --preset "$name" 2>&1 | tee "$log"
+    local rc=${PIPESTATUS[0]}
+    local summary
+    summary=$(grep -E '[0-9]+ tests failed out of [0-9]+' "$log" | tail -1)
+    if [ -z "$summary" ]; then
+        echo "== $name: no test summary"
+        failed=$((failed + 1))
+        status=1
+        return
+    fi
+    local f t
+    f=$(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\1/' <<<"$summary")
+    t=$(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\2/' <<<"$summary")
+    passed=$((passed + t - f))
+    failed=$((failed + f))
+    [ "$rc" -ne 0 ] && status=1
+    rm -f "$log"
+}
+
+run_preset host
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ] && [ "$status" -eq 0 ]
