@@ -24,3 +24,4 @@ need_packages() {
 }
 
 HOST_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev googletest libssl-dev)
+WINDOWS_PACKAGES=(g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev)

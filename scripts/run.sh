@@ -1,7 +1,52 @@
 #!/usr/bin/env bash
-# Builds Corvex.exe and starts it under Wine.
+# Builds Corvex.exe and starts it under Wine on your display.
+#   scripts/run.sh                    start it; returns when you close it
+#   scripts/run.sh --screenshot FILE  run it headless under Xvfb and save a
+#                                     PNG of the main window
 set -euo pipefail
 cd "$(dirname "$0")/.."
-echo "Corvex.exe is not built yet: the Windows program comes next."
-echo "For now, scripts/test.sh builds and tests the cipher engine."
-exit 1
+. scripts/deps.sh
+. scripts/wine.sh
+
+shot=
+if [ "${1:-}" = "--screenshot" ]; then
+    shot=${2:?usage: scripts/run.sh --screenshot FILE}
+    case "$shot" in /*) ;; *) shot="$PWD/$shot" ;; esac
+fi
+
+need_packages "${HOST_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" "${WINE_PACKAGES[@]}"
+[ -n "$shot" ] && need_packages imagemagick x11-utils
+cmake --preset windows >/dev/null
+cmake --build --preset windows --target Corvex
+ensure_i386_exec
+exe="$PWD/build/windows/Corvex.exe"
+
+if [ -z "$shot" ]; then
+    if [ -z "${DISPLAY:-}" ]; then
+        echo "No DISPLAY: start it from a desktop session, or use --screenshot FILE." >&2
+        exit 1
+    fi
+    ensure_prefix
+    exec wine "$exe"
+fi
+
+trap 'stop_wineserver; stop_xvfb' EXIT
+start_xvfb
+ensure_prefix
+wine "$exe" >/dev/null 2>&1 </dev/null &
+# Wait for the main window, then let it finish painting.
+win=
+for _ in $(seq 600); do
+    win=$(xwininfo -root -children 2>/dev/null | awk '/"Corvane v1.0"/ {print $1; exit}')
+    [ -n "$win" ] && break
+    sleep 0.5
+done
+if [ -z "$win" ]; then
+    echo "Corvex.exe showed no window" >&2
+    exit 1
+fi
+sleep 5
+geometry=$(xwininfo -id "$win" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
+    /Width:/ {w=$2} /Height:/ {h=$2} END {printf "%dx%d+%d+%d", w, h, x, y}')
+import -window root -crop "$geometry" +repage "$shot"
+echo "Saved $shot ($geometry)"

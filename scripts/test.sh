@@ -4,8 +4,9 @@
 set -uo pipefail
 cd "$(dirname "$0")/.."
 . scripts/deps.sh
+. scripts/wine.sh
 
-need_packages "${HOST_PACKAGES[@]}" || exit 1
+need_packages "${HOST_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" "${WINE_PACKAGES[@]}" || exit 1
 
 passed=0
 failed=0
@@ -44,6 +45,16 @@ run_preset() {
 }
 
 run_preset host
+
+# The Windows suite runs the real dialogs under Wine, on an Xvfb display.
+trap 'stop_wineserver; stop_xvfb' EXIT
+if ensure_i386_exec && start_xvfb && ensure_prefix && start_wineserver; then
+    run_preset windows
+else
+    echo "== windows: Wine could not be set up"
+    failed=$((failed + 1))
+    status=1
+fi
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ] && [ "$status" -eq 0 ]

@@ -1,0 +1,33 @@
+# Corvex.exe: no C runtime, no exceptions, no heap; it imports only system DLLs.
+enable_language(RC)
+
+# Loops stay loops: without a C runtime there is no memset or memcpy to call.
+target_compile_options(corvane_cipher PRIVATE -fno-tree-loop-distribute-patterns)
+
+set(CORVEX_CXX_FLAGS
+    -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
+    -fno-tree-loop-distribute-patterns -ffunction-sections -fdata-sections)
+target_compile_options(corvane_cipher PRIVATE ${CORVEX_CXX_FLAGS})
+
+# Shared by Corvex.exe and the Wine tests, which run the same dialogs.
+add_library(corvex_ui OBJECT
+    ui/app_state.cpp
+    ui/key_dialog.cpp
+    ui/main_window.cpp
+)
+target_include_directories(corvex_ui PUBLIC ui res)
+target_link_libraries(corvex_ui PUBLIC corvane_cipher)
+target_compile_options(corvex_ui PRIVATE ${CORVEX_CXX_FLAGS} -Wall -Wextra)
+# wincrypt.h has macros of its own named CRYPT_ENCRYPT and CRYPT_DECRYPT.
+target_compile_definitions(corvex_ui PUBLIC WIN32_LEAN_AND_MEAN NOCRYPT)
+
+# An OBJECT library, since a STATIC one would drop the .rc object.
+add_library(corvex_res OBJECT res/corvex.rc)
+target_include_directories(corvex_res PRIVATE res)
+
+add_executable(Corvex WIN32 $<TARGET_OBJECTS:corvex_ui> $<TARGET_OBJECTS:corvex_res>)
+set_target_properties(Corvex PROPERTIES OUTPUT_NAME Corvex LINKER_LANGUAGE CXX)
+target_link_options(Corvex PRIVATE
+    -nostdlib -nostartfiles -Wl,-e,_CorvexStart
+    -Wl,--gc-sections -s -Wl,--no-insert-timestamp)
+target_link_libraries(Corvex PRIVATE corvane_cipher kernel32 user32 comctl32 gcc)

@@ -1,0 +1,217 @@
+#include "driver.h"
+
+#include <string.h>
+
+#include "app_state.h"
+#include "crypt_text.h"
+#include "main_window.h"
+#include "resource.h"
+
+namespace {
+
+constexpr UINT kTickMs = 20;
+constexpr DWORD kStepTimeoutMs = 20000;
+
+Script* g_running = nullptr;
+
+struct Found {
+    std::vector<HWND> windows;
+};
+
+BOOL CALLBACK CollectDialog(HWND window, LPARAM lParam)
+{
+    char cls[64] = {};
+    GetClassNameA(window, cls, sizeof cls);
+    if (strcmp(cls, "#32770") == 0 && IsWindowVisible(window))
+        reinterpret_cast<Found*>(lParam)->windows.push_back(window);
+    return TRUE;
+}
+
+std::vector<HWND> ThreadDialogs()
+{
+    Found f;
+    EnumThreadWindows(GetCurrentThreadId(), CollectDialog, reinterpret_cast<LPARAM>(&f));
+    return f.windows;
+}
+
+} // namespace
+
+Script& Script::Then(std::string what, std::function<bool()> ready, std::function<void()> act)
+{
+    steps_.push_back({std::move(what), std::move(ready), std::move(act)});
+    return *this;
+}
+
+Script& Script::Do(std::string what, std::function<void()> act)
+{
+    return Then(std::move(what), nullptr, std::move(act));
+}
+
+Script& Script::Wait(std::string what, std::function<bool()> ready)
+{
+    return Then(std::move(what), std::move(ready), nullptr);
+}
+
+INT_PTR Script::RunMainWindow()
+{
+    g_running = this;
+    next_ = 0;
+    stepStarted_ = GetTickCount();
+    UINT_PTR timer = SetTimer(NULL, 0, kTickMs, Tick);
+    INT_PTR result = DialogBoxParamA(AppInstance, "DIALOG_0", NULL, MainDialogProc, 0);
+    KillTimer(NULL, timer);
+    g_running = nullptr;
+    if (!aborted_ && !finished())
+        failure_ = "the main window closed before step: " + steps_[next_].what;
+    return result;
+}
+
+void CALLBACK Script::Tick(HWND, UINT, UINT_PTR, DWORD)
+{
+    if (g_running)
+        g_running->OnTick();
+}
+
+void Script::OnTick()
+{
+    if (inTick_ || aborted_)
+        return;
+    inTick_ = true;
+    // Several ready steps may run in one tick; a step that posts a command
+    // is followed by a wait, which gives the dialog loop its turn.
+    while (next_ < steps_.size()) {
+        Step& step = steps_[next_];
+        if (step.ready && !step.ready()) {
+            if (GetTickCount() - stepStarted_ > kStepTimeoutMs)
+                Abort("timed out waiting for: " + step.what);
+            break;
+        }
+        if (step.act)
+            step.act();
+        ++next_;
+        stepStarted_ = GetTickCount();
+    }
+    inTick_ = false;
+}
+
+void Script::Abort(const std::string& why)
+{
+    aborted_ = true;
+    failure_ = why;
+    // Close from the innermost window out; each loop ends once it regains
+    // control.
+    std::vector<HWND> open = ThreadDialogs();
+    for (auto it = open.rbegin(); it != open.rend(); ++it)
+        PostMessageA(*it, WM_CLOSE, 0, 0);
+}
+
+HWND FindMainWindow()
+{
+    for (HWND w : ThreadDialogs())
+        if (WindowText(w) == "Corvane v1.0")
+            return w;
+    return NULL;
+}
+
+std::vector<HWND> FindKeyDialogs()
+{
+    std::vector<HWND> out;
+    for (HWND w : ThreadDialogs())
+        if (WindowText(w) == "Please Input Key!")
+            out.push_back(w);
+    return out;
+}
+
+HWND FindKeyDialog()
+{
+    std::vector<HWND> all = FindKeyDialogs();
+    return all.size() == 1 ? all[0] : NULL;
+}
+
+HWND FindMessageBox(std::string* caption)
+{
+    for (HWND w : ThreadDialogs()) {
+        std::string title = WindowText(w);
+        if (title == "Corvane v1.0" || title == "Please Input Key!")
+            continue;
+        if (caption)
+            *caption = title;
+        return w;
+    }
+    return NULL;
+}
+
+namespace {
+
+BOOL CALLBACK CollectStaticText(HWND child, LPARAM lParam)
+{
+    char cls[32] = {};
+    GetClassNameA(child, cls, sizeof cls);
+    if (_stricmp(cls, "Static") == 0) {
+        std::string text = WindowText(child);
+        if (!text.empty())
+            *reinterpret_cast<std::string*>(lParam) = text;
+    }
+    return TRUE;
+}
+
+} // namespace
+
+std::string MessageBoxText(HWND box)
+{
+    std::string text;
+    EnumChildWindows(box, CollectStaticText, reinterpret_cast<LPARAM>(&text));
+    return text;
+}
+
+std::string WindowText(HWND window)
+{
+    char buf[1024] = {};
+    GetWindowTextA(window, buf, sizeof buf);
+    return buf;
+}
+
+std::string ItemText(HWND dialog, int id)
+{
+    char buf[1024] = {};
+    GetDlgItemTextA(dialog, id, buf, sizeof buf);
+    return buf;
+}
+
+void Click(HWND dialog, int id)
+{
+    PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+}
+
+void PostMenu(HWND dialog, int id)
+{
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+}
+
+void DismissMessageBox(HWND box)
+{
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
+}
+
+void SetItemText(HWND dialog, int id, const std::string& text)
+{
+    SetDlgItemTextA(dialog, id, text.c_str());
+}
+
+void ResetAreas()
+{
+    memset(KeyBuffer, 0, sizeof KeyBuffer);
+    memset(InputBuffer, 0, sizeof InputBuffer);
+    memset(OutputBuffer, 0, sizeof OutputBuffer);
+}
+
+std::string ExpectedOutput(const std::string& key, const std::string& input, bool encrypt)
+{
+    unsigned char k[KEY_BUFFER_SIZE] = {};
+    memcpy(k, key.data(), key.size() < 55 ? key.size() : 55);
+    unsigned char in[INPUT_BUFFER_SIZE] = {};
+    memcpy(in, input.data(), input.size() < 255 ? input.size() : 255);
+    unsigned char out[OUTPUT_BUFFER_SIZE] = {};
+    CryptText(out, in, k, encrypt ? CRYPT_ENCRYPT : CRYPT_DECRYPT);
+    return reinterpret_cast<char*>(out);
+}

@@ -1,0 +1,70 @@
+// Drives the real dialogs on this thread: a thread timer (which every
+// nested modal loop dispatches) walks a script of steps, each waiting for a
+// condition and then acting. Commands that open a nested loop are posted, so
+// the timer callback itself never nests.
+#ifndef CORVANE_TESTS_UI_DRIVER_H
+#define CORVANE_TESTS_UI_DRIVER_H
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+struct Step {
+    std::string what;
+    std::function<bool()> ready; // null: ready at once
+    std::function<void()> act;
+};
+
+class Script {
+public:
+    Script& Then(std::string what, std::function<bool()> ready, std::function<void()> act);
+    Script& Do(std::string what, std::function<void()> act);
+    Script& Wait(std::string what, std::function<bool()> ready);
+
+    // Runs the main window with this script; returns DialogBoxParamA's result.
+    // When a step times out, every open window is closed and the step is
+    // reported through the failure text.
+    INT_PTR RunMainWindow();
+    const std::string& failure() const { return failure_; }
+    bool finished() const { return next_ == steps_.size(); }
+
+private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD);
+    void OnTick();
+    void Abort(const std::string& why);
+
+    std::vector<Step> steps_;
+    size_t next_ = 0;
+    DWORD stepStarted_ = 0;
+    bool inTick_ = false;
+    bool aborted_ = false;
+    std::string failure_;
+};
+
+// Windows of this thread.
+HWND FindMainWindow();
+std::vector<HWND> FindKeyDialogs();
+HWND FindKeyDialog(); // the one key dialog, if exactly one is open
+// A message box: a visible dialog that is neither the main window nor a key
+// dialog; caption is filled in.
+HWND FindMessageBox(std::string* caption = nullptr);
+std::string MessageBoxText(HWND box);
+std::string WindowText(HWND window);
+std::string ItemText(HWND dialog, int id);
+
+// Actions. Click posts BM_CLICK to a button, as a mouse click would.
+void Click(HWND dialog, int id);
+void PostMenu(HWND dialog, int id);
+void DismissMessageBox(HWND box);
+void SetItemText(HWND dialog, int id, const std::string& text);
+
+// Resets the process-wide areas to their state at program start.
+void ResetAreas();
+
+// The cipher engine's own result, for comparison: the text as the main
+// window would show it, or the empty string.
+std::string ExpectedOutput(const std::string& key, const std::string& input, bool encrypt);
+
+#endif

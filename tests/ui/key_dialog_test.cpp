@@ -1,0 +1,207 @@
+// The key entry dialog, opened from the main window as a user would.
+#include <gtest/gtest.h>
+
+#include <string.h>
+
+#include "app_state.h"
+#include "driver.h"
+#include "resource.h"
+
+namespace {
+
+std::string Key()
+{
+    return std::string(reinterpret_cast<char*>(KeyBuffer));
+}
+
+// Runs the main window: opens the key dialog through "&Input Key", lets
+// body act on it, and waits for it to close.
+std::string RunInputKey(const std::function<void(HWND)>& body, std::string* fieldAtOpen = nullptr)
+{
+    HWND main = NULL;
+    Script s;
+    s.Wait("main window", [&] { return (main = FindMainWindow()) != NULL; });
+    s.Do("choose Input Key", [&] { PostMenu(main, IDM_INPUT_KEY); });
+    s.Wait("the key dialog", [] { return FindKeyDialog() != NULL; });
+    s.Do("act on it", [&] {
+        HWND dlg = FindKeyDialog();
+        if (fieldAtOpen)
+            *fieldAtOpen = ItemText(dlg, IDC_KEY);
+        body(dlg);
+    });
+    s.Wait("the key dialog to close", [] { return FindKeyDialogs().empty(); });
+    s.Do("close the main window", [&] { PostMessageA(main, WM_CLOSE, 0, 0); });
+    INT_PTR result = s.RunMainWindow();
+    EXPECT_EQ(result, 0);
+    return s.failure();
+}
+
+class KeyDialog : public ::testing::Test {
+protected:
+    void SetUp() override { ResetAreas(); }
+};
+
+TEST_F(KeyDialog, OkSetsTheKey)
+{
+    EXPECT_EQ(RunInputKey([](HWND dlg) {
+                  SetItemText(dlg, IDC_KEY, "secret key");
+                  Click(dlg, IDOK);
+              }),
+              "");
+    EXPECT_EQ(Key(), "secret key");
+}
+
+TEST_F(KeyDialog, EnterConfirmsLikeOk)
+{
+    EXPECT_EQ(RunInputKey([](HWND dlg) {
+                  HWND field = GetDlgItem(dlg, IDC_KEY);
+                  SetItemText(dlg, IDC_KEY, "enter key");
+                  // Through the dialog manager: Enter in the field goes to
+                  // the default button.
+                  PostMessageA(field, WM_KEYDOWN, VK_RETURN, 0x001C0001);
+                  PostMessageA(field, WM_KEYUP, VK_RETURN, 0xC01C0001);
+              }),
+              "");
+    EXPECT_EQ(Key(), "enter key");
+}
+
+TEST_F(KeyDialog, TypedCharactersReachTheKey)
+{
+    EXPECT_EQ(RunInputKey([](HWND dlg) {
+                  HWND field = GetDlgItem(dlg, IDC_KEY);
+                  for (char c : std::string("typed"))
+                      PostMessageA(field, WM_CHAR, static_cast<unsigned char>(c), 1);
+                  PostMessageA(field, WM_KEYDOWN, VK_RETURN, 0x001C0001);
+              }),
+              "");
+    EXPECT_EQ(Key(), "typed");
+}
+
+TEST_F(KeyDialog, OpensEmptyWhateverTheKey)
+{
+    std::string first, second;
+    EXPECT_EQ(RunInputKey(
+                  [](HWND dlg) {
+                      SetItemText(dlg, IDC_KEY, "first key");
+                      Click(dlg, IDOK);
+                  },
+                  &first),
+              "");
+    EXPECT_EQ(RunInputKey([](HWND dlg) { Click(dlg, IDOK); }, &second), "");
+    EXPECT_EQ(first, "");
+    EXPECT_EQ(second, "");
+    // Confirming the empty field empties the key.
+    EXPECT_EQ(Key(), "");
+}
+
+TEST_F(KeyDialog, LongTextIsCutTo55Bytes)
+{
+    std::string longKey;
+    for (int i = 0; i < 80; ++i)
+        longKey += static_cast<char>('a' + i % 26);
+    EXPECT_EQ(RunInputKey([&](HWND dlg) {
+                  SetItemText(dlg, IDC_KEY, longKey);
+                  Click(dlg, IDOK);
+              }),
+              "");
+    EXPECT_EQ(Key(), longKey.substr(0, 55));
+    EXPECT_EQ(KeyBuffer[55], 0);
+}
+
+TEST_F(KeyDialog, ShorterKeyLeavesTheOldTailUnread)
+{
+    EXPECT_EQ(RunInputKey([](HWND dlg) {
+                  SetItemText(dlg, IDC_KEY, "a much longer first key");
+                  Click(dlg, IDOK);
+              }),
+              "");
+    EXPECT_EQ(RunInputKey([](HWND dlg) {
+                  SetItemText(dlg, IDC_KEY, "short");
+                  Click(dlg, IDOK);
+              }),
+              "");
+    EXPECT_EQ(Key(), "short");
+}
+
+TEST_F(KeyDialog, CloseWithoutOkKeepsTheKey)
+{
+    EXPECT_EQ(RunInputKey([](HWND dlg) {
+                  SetItemText(dlg, IDC_KEY, "kept key");
+                  Click(dlg, IDOK);
+              }),
+              "");
+    EXPECT_EQ(RunInputKey([](HWND dlg) {
+                  SetItemText(dlg, IDC_KEY, "discarded");
+                  // Escape has no cancel button to press; a close ends it.
+                  PostMessageA(GetDlgItem(dlg, IDC_KEY), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+                  PostMessageA(dlg, WM_CLOSE, 0, 0);
+              }),
+              "");
+    EXPECT_EQ(Key(), "kept key");
+}
+
+TEST_F(KeyDialog, OtherCommandsAreIgnored)
+{
+    EXPECT_EQ(RunInputKey([](HWND dlg) {
+                  SetItemText(dlg, IDC_KEY, "not taken");
+                  // The hint's id, a non-click notification, and OK without
+                  // a control handle: none of them confirms.
+                  SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_KEY_HINT, BN_CLICKED),
+                               reinterpret_cast<LPARAM>(GetDlgItem(dlg, IDC_KEY_HINT)));
+                  SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_DOUBLECLICKED),
+                               reinterpret_cast<LPARAM>(GetDlgItem(dlg, IDOK)));
+                  SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+                  EXPECT_NE(FindKeyDialog(), (HWND)NULL);
+                  EXPECT_EQ(Key(), "");
+                  PostMessageA(dlg, WM_CLOSE, 0, 0);
+              }),
+              "");
+    EXPECT_EQ(Key(), "");
+}
+
+TEST_F(KeyDialog, TwoOpenAtOnceTheLastConfirmedWins)
+{
+    const std::string text = "two dialogs, two keys";
+    HWND main = NULL;
+    HWND first = NULL;
+    HWND second = NULL;
+    std::vector<std::string> outputs;
+    Script s;
+    s.Wait("main window", [&] { return (main = FindMainWindow()) != NULL; });
+    s.Do("type the text and click Encrypt", [&] {
+        SetItemText(main, IDC_INPUT, text);
+        Click(main, IDC_ENCRYPT);
+    });
+    s.Wait("the first key dialog", [&] { return (first = FindKeyDialog()) != NULL; });
+    s.Do("click Encrypt again", [&] { Click(main, IDC_ENCRYPT); });
+    s.Wait("the second key dialog", [&] {
+        for (HWND w : FindKeyDialogs())
+            if (w != first)
+                second = w;
+        return second != NULL;
+    });
+    s.Do("confirm the second with key B", [&] {
+        SetItemText(second, IDC_KEY, "key B key B");
+        Click(second, IDOK);
+    });
+    s.Wait("the second to close", [&] { return FindKeyDialogs().size() == 1; });
+    s.Wait("the second command's output", [&] { return !ItemText(main, IDC_OUTPUT).empty(); });
+    s.Do("read it", [&] { outputs.push_back(ItemText(main, IDC_OUTPUT)); });
+    s.Do("confirm the first with key A", [&] {
+        SetItemText(first, IDC_KEY, "key A");
+        Click(first, IDOK);
+    });
+    s.Wait("the first to close", [&] { return FindKeyDialogs().empty(); });
+    s.Wait("the first command's output", [&] { return ItemText(main, IDC_OUTPUT) != outputs[0]; });
+    s.Do("read it", [&] { outputs.push_back(ItemText(main, IDC_OUTPUT)); });
+    s.Do("close the main window", [&] { PostMessageA(main, WM_CLOSE, 0, 0); });
+    INT_PTR result = s.RunMainWindow();
+    EXPECT_EQ(s.failure(), "");
+    EXPECT_EQ(result, 0);
+    ASSERT_EQ(outputs.size(), 2u);
+    EXPECT_EQ(outputs[0], ExpectedOutput("key B key B", text, true));
+    EXPECT_EQ(outputs[1], ExpectedOutput("key A", text, true));
+    EXPECT_EQ(Key(), "key A");
+}
+
+} // namespace

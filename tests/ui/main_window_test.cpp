@@ -1,0 +1,441 @@
+// The main window and the key dialog, driven through their real modal loops.
+#include <gtest/gtest.h>
+
+#include "app_state.h"
+#include "driver.h"
+#include "resource.h"
+
+namespace {
+
+const std::string kKey = "Corvane-Key";
+const std::string kText = "Attack at dawn, by the old mill.";
+
+class MainWindow : public ::testing::Test {
+protected:
+    void SetUp() override { ResetAreas(); }
+
+    // Runs the script, then closes the main window, and checks that the
+    // dialog ended with 0 and every step ran.
+    void Run(Script& s)
+    {
+        s.Do("close the main window", [] { PostMessageA(FindMainWindow(), WM_CLOSE, 0, 0); });
+        INT_PTR result = s.RunMainWindow();
+        EXPECT_EQ(s.failure(), "");
+        EXPECT_TRUE(s.finished());
+        EXPECT_EQ(result, 0);
+    }
+
+    HWND main_ = NULL;
+    HWND box_ = NULL;
+    std::string caption_;
+    std::vector<std::string> outputs_;
+
+    void Start(Script& s)
+    {
+        s.Wait("main window", [this] { return (main_ = FindMainWindow()) != NULL; });
+    }
+    void ExpectKeyDialog(Script& s)
+    {
+        s.Wait("a key dialog", [] { return FindKeyDialog() != NULL; });
+    }
+    void ConfirmKey(Script& s, const std::string& key)
+    {
+        ExpectKeyDialog(s);
+        s.Do("type the key and click OK", [key] {
+            HWND dlg = FindKeyDialog();
+            SetItemText(dlg, IDC_KEY, key);
+            Click(dlg, IDOK);
+        });
+        s.Wait("the key dialog to close", [] { return FindKeyDialogs().empty(); });
+    }
+    void WaitBox(Script& s)
+    {
+        s.Wait("a message box", [this] { return (box_ = FindMessageBox(&caption_)) != NULL; });
+    }
+    void Dismiss(Script& s)
+    {
+        s.Do("dismiss the message box", [this] { DismissMessageBox(box_); });
+        s.Wait("the message box to close", [] { return FindMessageBox() == NULL; });
+    }
+    // Clicks a button, or posts a menu command, and waits until the command
+    // has run (the main window is the only dialog left and the output is
+    // read on the next tick).
+    void Command(Script& s, int id, bool menu)
+    {
+        s.Do("command " + std::to_string(id), [this, id, menu] {
+            if (menu)
+                PostMenu(main_, id);
+            else
+                Click(main_, id);
+        });
+    }
+    void RecordOutput(Script& s)
+    {
+        s.Do("read the output", [this] { outputs_.push_back(ItemText(main_, IDC_OUTPUT)); });
+    }
+    // A tick later, with no dialog but the main window open.
+    void Settle(Script& s)
+    {
+        s.Wait("only the main window", [] { return FindKeyDialogs().empty() && FindMessageBox() == NULL; });
+        s.Wait("one more tick", [n = 0]() mutable { return ++n > 2; });
+    }
+};
+
+TEST_F(MainWindow, FirstEncryptAsksForTheKeyThenEncrypts)
+{
+    Script s;
+    Start(s);
+    s.Do("type the text", [this] { SetItemText(main_, IDC_INPUT, kText); });
+    Command(s, IDC_ENCRYPT, false);
+    ConfirmKey(s, kKey);
+    Settle(s);
+    RecordOutput(s);
+    s.Do("the input is unchanged", [this] { EXPECT_EQ(ItemText(main_, IDC_INPUT), kText); });
+    // The key now holds 11 bytes: no dialog the second time.
+    Command(s, IDC_ENCRYPT, false);
+    Settle(s);
+    RecordOutput(s);
+    Run(s);
+
+    ASSERT_EQ(outputs_.size(), 2u);
+    const std::string expect = ExpectedOutput(kKey, kText, true);
+    EXPECT_FALSE(expect.empty());
+    EXPECT_EQ(outputs_[0], expect);
+    EXPECT_EQ(outputs_[1], expect);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(KeyBuffer)), kKey);
+}
+
+TEST_F(MainWindow, DecryptGivesTheTextBack)
+{
+    const std::string cipher = ExpectedOutput(kKey, kText, true);
+    // This text and key give no zero cipher byte, so the whole text shows.
+    ASSERT_EQ(cipher.size(), (kText.size() + 7) / 8 * 8);
+    Script s;
+    Start(s);
+    s.Do("paste the cipher text", [this, cipher] { SetItemText(main_, IDC_INPUT, cipher); });
+    Command(s, IDC_DECRYPT, false);
+    ConfirmKey(s, kKey);
+    Settle(s);
+    RecordOutput(s);
+    Run(s);
+    ASSERT_EQ(outputs_.size(), 1u);
+    EXPECT_EQ(outputs_[0], kText);
+}
+
+TEST_F(MainWindow, ShortKeyIsUsedAndAskedForAgain)
+{
+    Script s;
+    Start(s);
+    s.Do("type the text", [this] { SetItemText(main_, IDC_INPUT, kText); });
+    Command(s, IDC_ENCRYPT, false);
+    ConfirmKey(s, "abc");
+    Settle(s);
+    RecordOutput(s);
+    // Three bytes are still too few: the next command asks again.
+    Command(s, IDC_DECRYPT, false);
+    ConfirmKey(s, "x");
+    Settle(s);
+    RecordOutput(s);
+    Run(s);
+    ASSERT_EQ(outputs_.size(), 2u);
+    EXPECT_EQ(outputs_[0], ExpectedOutput("abc", kText, true));
+    EXPECT_EQ(outputs_[1], ExpectedOutput("x", kText, false));
+}
+
+TEST_F(MainWindow, EmptyKeyIsUsedWhenConfirmedEmpty)
+{
+    Script s;
+    Start(s);
+    s.Do("type the text", [this] { SetItemText(main_, IDC_INPUT, kText); });
+    Command(s, IDC_ENCRYPT, false);
+    ConfirmKey(s, "");
+    Settle(s);
+    RecordOutput(s);
+    Run(s);
+    ASSERT_EQ(outputs_.size(), 1u);
+    EXPECT_EQ(outputs_[0], ExpectedOutput("", kText, true));
+}
+
+TEST_F(MainWindow, MenuAndButtonGiveTheSameResult)
+{
+    Script s;
+    Start(s);
+    s.Do("type the text", [this] { SetItemText(main_, IDC_INPUT, kText); });
+    Command(s, IDM_ENCRYPT, true);
+    ConfirmKey(s, kKey);
+    Settle(s);
+    RecordOutput(s);
+    s.Do("clear the output", [this] { SetItemText(main_, IDC_OUTPUT, ""); });
+    Command(s, IDC_ENCRYPT, false);
+    Settle(s);
+    RecordOutput(s);
+    s.Do("put the cipher text in", [this] { SetItemText(main_, IDC_INPUT, outputs_[0]); });
+    Command(s, IDM_DECRYPT, true);
+    Settle(s);
+    RecordOutput(s);
+    s.Do("clear the output", [this] { SetItemText(main_, IDC_OUTPUT, ""); });
+    Command(s, IDC_DECRYPT, false);
+    Settle(s);
+    RecordOutput(s);
+    Run(s);
+    ASSERT_EQ(outputs_.size(), 4u);
+    EXPECT_EQ(outputs_[0], ExpectedOutput(kKey, kText, true));
+    EXPECT_EQ(outputs_[1], outputs_[0]);
+    EXPECT_EQ(outputs_[2], kText);
+    EXPECT_EQ(outputs_[3], kText);
+}
+
+TEST_F(MainWindow, ClearEmptiesBothFieldsAndKeepsTheKey)
+{
+    Script s;
+    Start(s);
+    s.Do("type the text", [this] { SetItemText(main_, IDC_INPUT, kText); });
+    Command(s, IDC_ENCRYPT, false);
+    ConfirmKey(s, kKey);
+    Settle(s);
+    RecordOutput(s);
+    Command(s, IDM_CLEAR, true);
+    Settle(s);
+    s.Do("both fields are empty", [this] {
+        EXPECT_EQ(ItemText(main_, IDC_INPUT), "");
+        EXPECT_EQ(ItemText(main_, IDC_OUTPUT), "");
+    });
+    s.Do("type the same text", [this] { SetItemText(main_, IDC_INPUT, kText); });
+    Command(s, IDC_ENCRYPT, false); // no key dialog: the key was kept
+    Settle(s);
+    RecordOutput(s);
+    Run(s);
+    ASSERT_EQ(outputs_.size(), 2u);
+    EXPECT_EQ(outputs_[1], outputs_[0]);
+}
+
+TEST_F(MainWindow, DefaultKeyShowsTheKey)
+{
+    std::vector<std::pair<std::string, std::string>> boxes;
+    Script s;
+    Start(s);
+    Command(s, IDM_DEFAULT_KEY, true);
+    WaitBox(s);
+    s.Do("read the box", [&] { boxes.push_back({caption_, MessageBoxText(box_)}); });
+    Dismiss(s);
+    Command(s, IDM_INPUT_KEY, true);
+    ConfirmKey(s, kKey);
+    Command(s, IDM_DEFAULT_KEY, true);
+    WaitBox(s);
+    s.Do("read the box", [&] { boxes.push_back({caption_, MessageBoxText(box_)}); });
+    Dismiss(s);
+    // An empty confirmation empties the key.
+    Command(s, IDM_INPUT_KEY, true);
+    ConfirmKey(s, "");
+    Command(s, IDM_DEFAULT_KEY, true);
+    WaitBox(s);
+    s.Do("read the box", [&] { boxes.push_back({caption_, MessageBoxText(box_)}); });
+    Dismiss(s);
+    Run(s);
+    ASSERT_EQ(boxes.size(), 3u);
+    EXPECT_EQ(boxes[0].first, "Default Key Is:");
+    EXPECT_EQ(boxes[0].second, "");
+    EXPECT_EQ(boxes[1].first, "Default Key Is:");
+    EXPECT_EQ(boxes[1].second, kKey);
+    EXPECT_EQ(boxes[2].second, "");
+}
+
+TEST_F(MainWindow, AboutBox)
+{
+    std::string caption, text;
+    Script s;
+    Start(s);
+    Command(s, IDM_ABOUT, true);
+    WaitBox(s);
+    s.Do("read the box", [&] {
+        caption = caption_;
+        text = MessageBoxText(box_);
+    });
+    Dismiss(s);
+    Run(s);
+    EXPECT_EQ(caption, "Corvex");
+    EXPECT_EQ(text, "  Corvane v1.0\r\n\r\n" CORVANE_CONTACT);
+}
+
+TEST_F(MainWindow, EmptyInputShowsTheMessageThenAnEmptyOutput)
+{
+    std::string caption, text, outputWhileOpen;
+    Script s;
+    Start(s);
+    Command(s, IDM_INPUT_KEY, true);
+    ConfirmKey(s, kKey);
+    s.Do("leave an old output", [this] { SetItemText(main_, IDC_OUTPUT, "old"); });
+    Command(s, IDC_ENCRYPT, false);
+    WaitBox(s);
+    s.Do("read the box", [&] {
+        caption = caption_;
+        text = MessageBoxText(box_);
+        outputWhileOpen = ItemText(main_, IDC_OUTPUT);
+    });
+    Dismiss(s);
+    Settle(s);
+    RecordOutput(s);
+    Run(s);
+    EXPECT_EQ(text, "Please Input Some String!");
+    EXPECT_NE(caption, ""); // the platform's default title
+    EXPECT_EQ(outputWhileOpen, "old");
+    ASSERT_EQ(outputs_.size(), 1u);
+    EXPECT_EQ(outputs_[0], "");
+}
+
+TEST_F(MainWindow, CommandWhileTheEmptyInputMessageIsOpen)
+{
+    // The box has no owner, so the window still works; once the box is
+    // dismissed, the waiting command empties the output again.
+    std::string during;
+    Script s;
+    Start(s);
+    Command(s, IDM_INPUT_KEY, true);
+    ConfirmKey(s, kKey);
+    Command(s, IDC_ENCRYPT, false);
+    WaitBox(s);
+    s.Do("type a text", [this] { SetItemText(main_, IDC_INPUT, kText); });
+    Command(s, IDC_ENCRYPT, false);
+    s.Wait("the output of the second command", [this] { return !ItemText(main_, IDC_OUTPUT).empty(); });
+    s.Do("read it", [&] { during = ItemText(main_, IDC_OUTPUT); });
+    Dismiss(s);
+    Settle(s);
+    RecordOutput(s);
+    Run(s);
+    EXPECT_EQ(during, ExpectedOutput(kKey, kText, true));
+    ASSERT_EQ(outputs_.size(), 1u);
+    EXPECT_EQ(outputs_[0], "");
+}
+
+TEST_F(MainWindow, InputIsCutTo255Bytes)
+{
+    std::string longText;
+    for (int i = 0; i < 300; ++i)
+        longText += static_cast<char>('A' + i % 26);
+    Script s;
+    Start(s);
+    Command(s, IDM_INPUT_KEY, true);
+    ConfirmKey(s, kKey);
+    s.Do("put 300 bytes in", [&] { SetItemText(main_, IDC_INPUT, longText); });
+    Command(s, IDC_ENCRYPT, false);
+    Settle(s);
+    RecordOutput(s);
+    s.Do("the field keeps all 300", [&] { EXPECT_EQ(ItemText(main_, IDC_INPUT), longText); });
+    Run(s);
+    ASSERT_EQ(outputs_.size(), 1u);
+    EXPECT_EQ(outputs_[0], ExpectedOutput(kKey, longText.substr(0, 255), true));
+    EXPECT_NE(outputs_[0], ExpectedOutput(kKey, longText.substr(0, 250) + "xxxxx", true));
+}
+
+TEST_F(MainWindow, CipherTextWithAZeroByteIsShownCut)
+{
+    // Find a text whose cipher text has a zero byte in its second block.
+    std::string text;
+    std::string cipher;
+    for (int i = 0; i < 100000 && text.empty(); ++i) {
+        std::string t = "zero" + std::to_string(i) + " bytes in here!";
+        std::string c = ExpectedOutput(kKey, t, true);
+        if (c.size() >= 8 && c.size() < 16)
+            text = t, cipher = c;
+    }
+    ASSERT_FALSE(text.empty());
+    Script s;
+    Start(s);
+    Command(s, IDM_INPUT_KEY, true);
+    ConfirmKey(s, kKey);
+    s.Do("type the text", [&] { SetItemText(main_, IDC_INPUT, text); });
+    Command(s, IDC_ENCRYPT, false);
+    Settle(s);
+    RecordOutput(s);
+    s.Do("decrypt what is shown", [&] { SetItemText(main_, IDC_INPUT, ItemText(main_, IDC_OUTPUT)); });
+    Command(s, IDC_DECRYPT, false);
+    Settle(s);
+    RecordOutput(s);
+    Run(s);
+    ASSERT_EQ(outputs_.size(), 2u);
+    EXPECT_EQ(outputs_[0], cipher);
+    // The first block comes back; the cut block does not.
+    EXPECT_EQ(outputs_[1].substr(0, 8), text.substr(0, 8));
+    EXPECT_NE(outputs_[1].substr(0, 16), text.substr(0, 16));
+}
+
+TEST_F(MainWindow, HighBytesSurviveTheFields)
+{
+    // Code page 1252 text, and cipher bytes of every value, go through the
+    // edit controls unchanged.
+    const std::string text = "Caf\xE9 \xA3 \xC4\xD6\xDC \x80\x99 \xFF";
+    Script s;
+    Start(s);
+    Command(s, IDM_INPUT_KEY, true);
+    ConfirmKey(s, "K\xE9y\xFF\x80");
+    s.Do("type the text", [&] { SetItemText(main_, IDC_INPUT, text); });
+    Command(s, IDC_ENCRYPT, false);
+    Settle(s);
+    RecordOutput(s);
+    s.Do("decrypt it", [&] { SetItemText(main_, IDC_INPUT, ItemText(main_, IDC_OUTPUT)); });
+    Command(s, IDC_DECRYPT, false);
+    Settle(s);
+    RecordOutput(s);
+    Run(s);
+    ASSERT_EQ(outputs_.size(), 2u);
+    EXPECT_EQ(outputs_[0], ExpectedOutput("K\xE9y\xFF\x80", text, true));
+    EXPECT_EQ(outputs_[1], text);
+}
+
+TEST_F(MainWindow, ExitMenuEndsTheDialogWithZero)
+{
+    Script s;
+    Start(s);
+    s.Do("choose Exit", [this] { PostMenu(main_, IDM_EXIT); });
+    INT_PTR result = s.RunMainWindow();
+    EXPECT_EQ(s.failure(), "");
+    EXPECT_TRUE(s.finished());
+    EXPECT_EQ(result, 0);
+}
+
+TEST_F(MainWindow, OtherNotificationsAndCommandsDoNothing)
+{
+    Script s;
+    Start(s);
+    s.Do("type the text", [this] { SetItemText(main_, IDC_INPUT, kText); });
+    s.Do("send unknown commands", [this] {
+        // A notification other than BN_CLICKED from the Encrypt button, an
+        // unknown menu id and a click from a group box.
+        SendMessageA(main_, WM_COMMAND, MAKEWPARAM(IDC_ENCRYPT, BN_DOUBLECLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(main_, IDC_ENCRYPT)));
+        SendMessageA(main_, WM_COMMAND, MAKEWPARAM(999, 0), 0);
+        SendMessageA(main_, WM_COMMAND, MAKEWPARAM(IDC_OUTPUT_GROUP, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(main_, IDC_OUTPUT_GROUP)));
+    });
+    Settle(s);
+    s.Do("nothing happened", [this] {
+        EXPECT_TRUE(FindKeyDialogs().empty());
+        EXPECT_EQ(ItemText(main_, IDC_OUTPUT), "");
+        EXPECT_EQ(KeyBuffer[0], 0);
+    });
+    Run(s);
+}
+
+TEST_F(MainWindow, CloseWhileAKeyDialogWaitsTakesEffectAfterTheCommand)
+{
+    Script s;
+    Start(s);
+    s.Do("type the text", [this] { SetItemText(main_, IDC_INPUT, kText); });
+    Command(s, IDC_ENCRYPT, false);
+    ExpectKeyDialog(s);
+    s.Do("close the main window", [this] { PostMessageA(main_, WM_CLOSE, 0, 0); });
+    s.Wait("a tick", [n = 0]() mutable { return ++n > 2; });
+    s.Do("the command still waits", [] { EXPECT_NE(FindKeyDialog(), (HWND)NULL); });
+    s.Do("type the key and click OK", [] {
+        HWND dlg = FindKeyDialog();
+        SetItemText(dlg, IDC_KEY, kKey);
+        Click(dlg, IDOK);
+    });
+    INT_PTR result = s.RunMainWindow();
+    EXPECT_EQ(s.failure(), "");
+    EXPECT_TRUE(s.finished());
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(KeyBuffer)), kKey);
+}
+
+} // namespace

@@ -1,0 +1,25 @@
+// The process-wide areas the front end owns; they live as long as the process.
+#ifndef CORVANE_UI_APP_STATE_H
+#define CORVANE_UI_APP_STATE_H
+
+#include <windows.h>
+
+enum : int {
+    KEY_BUFFER_SIZE = 56,     // a key of 0 to 55 bytes and its zero byte
+    INPUT_BUFFER_SIZE = 256,  // a text of 0 to 255 bytes, zero to the end
+    OUTPUT_BUFFER_SIZE = 257, // 256 cipher bytes at most; the last stays zero
+    OUTPUT_WRITTEN_SIZE = 256,
+};
+
+extern unsigned char KeyBuffer[KEY_BUFFER_SIZE];
+extern unsigned char InputBuffer[INPUT_BUFFER_SIZE];
+extern unsigned char OutputBuffer[OUTPUT_BUFFER_SIZE];
+extern HINSTANCE AppInstance;
+
+// The areas hold bytes; the ANSI window functions take char.
+inline char* AsText(unsigned char* area)
+{
+    return reinterpret_cast<char*>(area);
+}
+
+#endif
