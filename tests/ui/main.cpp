@@ -6,11 +6,13 @@
 #include <commctrl.h>
 
 #include "app_state.h"
+#include "printer.h"
 
 int main(int argc, char** argv)
 {
     InitCommonControls();
     AppInstance = GetModuleHandleA(NULL);
     ::testing::InitGoogleTest(&argc, argv);
+    UsePlainFailurePrinter(::testing::UnitTest::GetInstance()->listeners());
     return RUN_ALL_TESTS();
 }

@@ -2,8 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <psapi.h>
 
 #include <string>
+#include <vector>
 
 #include "resource.h"
 
@@ -70,6 +72,42 @@ TEST(Process, ExitMenuExitsWithZero)
     ASSERT_NE(window, (HWND)NULL) << "Corvex.exe showed no window";
     PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDM_EXIT, 0), 0);
     EXPECT_EQ(WaitForExit(pi), 0u);
+}
+
+// The manifest asks for common controls 6; the loader must have taken the
+// side-by-side copy, not the system one.
+TEST(Process, LoadsCommonControlsVersion6)
+{
+    PROCESS_INFORMATION pi = {};
+    HWND window = StartCorvex(&pi);
+    ASSERT_NE(window, (HWND)NULL) << "Corvex.exe showed no window";
+    HMODULE modules[256];
+    DWORD needed = 0;
+    ASSERT_TRUE(EnumProcessModules(pi.hProcess, modules, sizeof modules, &needed));
+    std::string comctl;
+    for (DWORD i = 0; i < needed / sizeof(HMODULE); ++i) {
+        char path[MAX_PATH] = {};
+        GetModuleFileNameExA(pi.hProcess, modules[i], path, MAX_PATH);
+        std::string p(path);
+        std::string lower;
+        for (char c : p)
+            lower += static_cast<char>(tolower(static_cast<unsigned char>(c)));
+        if (lower.size() >= 12 && lower.compare(lower.size() - 12, 12, "comctl32.dll") == 0)
+            comctl = p;
+    }
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForExit(pi), 0u);
+
+    ASSERT_FALSE(comctl.empty()) << "comctl32 is not loaded";
+    DWORD ignored = 0;
+    std::vector<BYTE> block(GetFileVersionInfoSizeA(comctl.c_str(), &ignored));
+    ASSERT_FALSE(block.empty()) << comctl;
+    ASSERT_TRUE(GetFileVersionInfoA(comctl.c_str(), 0, static_cast<DWORD>(block.size()), block.data()));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT len = 0;
+    ASSERT_TRUE(VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &len));
+    EXPECT_EQ(HIWORD(fixed->dwFileVersionMS), 6) << comctl;
+    EXPECT_NE(comctl.find("winsxs"), std::string::npos) << comctl;
 }
 
 } // namespace

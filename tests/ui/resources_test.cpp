@@ -20,7 +20,7 @@ struct Item {
     DWORD exStyle;
     short x, y, cx, cy;
     WORD id;
-    std::string cls; // "#0x0080" for an atom
+    std::string cls; // lower case; a predefined class's atom as its name
     std::string text;
 };
 
@@ -99,6 +99,22 @@ private:
     HMODULE module_ = NULL;
 };
 
+// A predefined control class may be stored as its atom or as its name;
+// the dialog manager creates the same control from either.
+std::string ClassName(const std::string& stored)
+{
+    if (stored == "#0x0080")
+        return "button";
+    if (stored == "#0x0081")
+        return "edit";
+    if (stored == "#0x0082")
+        return "static";
+    std::string lower;
+    for (char c : stored)
+        lower += static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    return lower;
+}
+
 Template ReadTemplate(const BYTE* base)
 {
     Reader r(base);
@@ -124,7 +140,7 @@ Template ReadTemplate(const BYTE* base)
         it.cx = r.Short();
         it.cy = r.Short();
         it.id = r.Word();
-        it.cls = r.NameOrOrdinal();
+        it.cls = ClassName(r.NameOrOrdinal());
         it.text = r.NameOrOrdinal();
         WORD extra = r.Word();
         EXPECT_EQ(extra, 0) << "item " << i << " carries creation data";
@@ -133,9 +149,9 @@ Template ReadTemplate(const BYTE* base)
     return t;
 }
 
-const std::string kButton = "#0x0080";
-const std::string kEdit = "#0x0081";
-const std::string kStatic = "#0x0082";
+const std::string kButton = "button";
+const std::string kEdit = "edit";
+const std::string kStatic = "static";
 
 void ExpectItem(const Item& got, WORD id, const std::string& cls, const std::string& text, DWORD style,
                 short x, short y, short cx, short cy)

@@ -1,0 +1,88 @@
+#!/usr/bin/python3
+"""Checks the built Corvex.exe as a file: PE32 for i386, GUI subsystem,
+stripped, small, importing only ANSI system functions and nothing that
+touches files, the registry, threads, timers or the network, and carrying
+exactly its six resources.
+
+    check_pe.py PATH/TO/Corvex.exe
+"""
+import os
+import re
+import sys
+
+import pefile
+
+MAX_SIZE = 32 * 1024
+
+ALLOWED_DLLS = {"kernel32.dll", "user32.dll", "comctl32.dll", "msvcrt.dll"}
+
+# Functions with no A/W pair, or whose A/W form does not carry text.
+NEUTRAL_USER32 = {"DialogBoxParamA", "EndDialog", "GetDlgItem", "SetFocus"}
+
+FORBIDDEN = re.compile(
+    r"^(CreateFile|ReadFile|WriteFile|DeleteFile|CopyFile|MoveFile|FindFirstFile|"
+    r"GetTempPath|GetTempFileName|CreateDirectory|Reg[A-Z]|CreateThread|_beginthread|"
+    r"ExitThread|TlsAlloc|TlsGetValue|CreateTimerQueue|SetTimer|SetWaitableTimer|"
+    r"Sleep|socket|connect|WSA|Internet|WinHttp|URLDownload|ShellExecute|CreateProcess)")
+
+EXPECTED_RESOURCES = {
+    (5, "DIALOG_0"), (5, "DIALOG_1"),  # RT_DIALOG
+    (4, 1000),                         # RT_MENU
+    (14, "ICON_0"), (3, 1),            # RT_GROUP_ICON and its one RT_ICON
+    (16, 1),                           # RT_VERSION
+    (24, 1),                           # RT_MANIFEST
+}
+
+
+def main(path):
+    failures = []
+
+    def check(ok, what):
+        print(("ok   " if ok else "FAIL ") + what)
+        if not ok:
+            failures.append(what)
+
+    size = os.path.getsize(path)
+    pe = pefile.PE(path)
+    check(pe.FILE_HEADER.Machine == 0x14C, "machine is i386")
+    check(pe.OPTIONAL_HEADER.Magic == 0x10B, "PE32")
+    check(pe.OPTIONAL_HEADER.Subsystem == 2, "Windows GUI subsystem")
+    check(pe.FILE_HEADER.PointerToSymbolTable == 0 and pe.FILE_HEADER.NumberOfSymbols == 0,
+          "stripped: no symbol table")
+    check(not any(s.Name.rstrip(b"\0").startswith(b".debug") for s in pe.sections),
+          "stripped: no debug sections")
+    check(size < MAX_SIZE, f"smaller than 32 KiB ({size} bytes)")
+    check(pe.FILE_HEADER.TimeDateStamp == 0, "no link timestamp")
+
+    imports = {}
+    for entry in pe.DIRECTORY_ENTRY_IMPORT:
+        names = [i.name.decode() for i in entry.imports if i.name]
+        imports[entry.dll.decode().lower()] = names
+    print("imports:", {k: sorted(v) for k, v in imports.items()})
+    check(set(imports) <= ALLOWED_DLLS, "only system DLLs: " + ", ".join(sorted(imports)))
+    check({"kernel32.dll", "user32.dll", "comctl32.dll"} <= set(imports),
+          "kernel32, user32 and comctl32 are imported")
+    check("InitCommonControls" in imports.get("comctl32.dll", []),
+          "comctl32's InitCommonControls is imported")
+    for name in imports.get("user32.dll", []):
+        check(not name.endswith("W"), f"user32 {name} is not a wide-character function")
+    text_functions = [n for n in imports.get("user32.dll", []) if n not in NEUTRAL_USER32]
+    check(all(n.endswith("A") for n in text_functions),
+          "user32 text functions are the ANSI ones: " + ", ".join(text_functions))
+    for dll, names in imports.items():
+        for name in names:
+            check(not FORBIDDEN.match(name), f"{dll} {name} is allowed")
+
+    found = set()
+    for rtype in pe.DIRECTORY_ENTRY_RESOURCE.entries:
+        for res in rtype.directory.entries:
+            name = str(res.name) if res.name is not None else res.id
+            found.add((rtype.id, name))
+    check(found == EXPECTED_RESOURCES, f"exactly the expected resources: {sorted(map(str, found))}")
+
+    print(f"{len(failures)} failed")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1]))
