@@ -31,7 +31,12 @@ void CryptText(unsigned char* output, const unsigned char* input,
     }
 
     // The zero bytes after the text in its area are the padding.
-    const int blocks = (n + 7) / 8;
+    CryptBlocks(output, input, (n + 7) / 8, mode);
+}
+
+void CryptBlocks(unsigned char* output, const unsigned char* input, int blocks,
+                 CryptMode mode)
+{
     for (int k = 0; k < blocks; ++k) {
         const unsigned char* in = input + 8 * k;
         unsigned char* out = output + 8 * k;

@@ -16,4 +16,9 @@ enum : CryptMode {
 void CryptText(unsigned char* output, const unsigned char* input,
                const unsigned char* key, CryptMode mode);
 
+// The block loop of CryptText, under the subkeys set up now: transforms
+// blocks x 8 bytes of input into output, each block on its own.
+void CryptBlocks(unsigned char* output, const unsigned char* input, int blocks,
+                 CryptMode mode);
+
 #endif

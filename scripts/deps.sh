@@ -23,5 +23,6 @@ need_packages() {
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-HOST_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev googletest libssl-dev python3-pefile git)
+HOST_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev googletest libssl-dev python3-pefile git
+               clang libclang-rt-14-dev cppcheck libbenchmark-dev)
 WINDOWS_PACKAGES=(g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev)

@@ -44,7 +44,24 @@ run_preset() {
     rm -f "$log"
 }
 
+# run_step NAME COMMAND...: one check that is not a ctest suite.
+run_step() {
+    local name=$1
+    shift
+    echo "== $name"
+    if "$@"; then
+        passed=$((passed + 1))
+    else
+        echo "== $name: FAILED"
+        failed=$((failed + 1))
+        status=1
+    fi
+}
+
 run_preset host
+run_preset host-asan
+run_step "static analysis" bash scripts/lint.sh
+run_step "fuzzing, ${CORVANE_FUZZ_SECONDS:-60}s" bash scripts/fuzz.sh "${CORVANE_FUZZ_SECONDS:-60}"
 
 # The Windows suite runs the real dialogs under Wine, on an Xvfb display.
 trap 'stop_wineserver; stop_xvfb' EXIT

@@ -77,10 +77,13 @@ stop_xvfb() {
 }
 
 # Starts a persistent wineserver with the prefix's services up, so ctest's
-# pipes are not held by them and each test starts faster.
+# pipes are not held by them and each test starts faster. A window kept open
+# meanwhile keeps Wine's desktop process alive between test processes;
+# otherwise each of them would start it again.
 start_wineserver() {
     wineserver -p >/dev/null 2>&1 </dev/null
     wine wineboot >/dev/null 2>&1 </dev/null
+    wine notepad >/dev/null 2>&1 </dev/null &
 }
 
 stop_wineserver() {

@@ -9,6 +9,15 @@
 
 static const char kAboutText[] = "  Corvane v1.0\r\n\r\n" CORVANE_CONTACT;
 
+// The length of a zero-terminated text in an area, never past its end.
+static int TextLength(const unsigned char* area, int size)
+{
+    int n = 0;
+    while (n < size && area[n] != 0)
+        ++n;
+    return n;
+}
+
 static void ZeroArea(unsigned char* area, int size)
 {
     for (int i = 0; i < size; ++i)
@@ -19,7 +28,7 @@ static void ZeroArea(unsigned char* area, int size)
 // whatever key stands when it closes is used, short or not.
 static void RunCrypt(HWND dialog, CryptMode mode)
 {
-    if (lstrlenA(AsText(KeyBuffer)) < 4)
+    if (TextLength(KeyBuffer, KEY_BUFFER_SIZE) < 4)
         RunKeyDialog();
     ZeroArea(InputBuffer, INPUT_BUFFER_SIZE);
     GetDlgItemTextA(dialog, IDC_INPUT, AsText(InputBuffer), INPUT_BUFFER_SIZE);

@@ -26,7 +26,8 @@ struct Areas {
     explicit Areas(const Bytes& text)
     {
         memset(input, 0, sizeof input);
-        memcpy(input, text.data(), text.size());
+        if (!text.empty())
+            memcpy(input, text.data(), text.size());
         memset(output, 0, kOutputSize);
         memset(output + kOutputSize, kFill, sizeof output - kOutputSize);
     }
