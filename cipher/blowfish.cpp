@@ -3,35 +3,6 @@
 uint32_t WorkP[BLOWFISH_P_WORDS];
 uint32_t WorkS[4][BLOWFISH_S_WORDS];
 
-// Two rounds per pass, so the halves trade roles instead of being swapped;
-// after an even number of rounds they are handed back crossed, which is the
-// textbook "no swap after the last round".
-BlowfishBlock BlowfishEncryptBlock(uint32_t L, uint32_t R)
-{
-    for (int i = 0; i < BLOWFISH_ROUNDS; i += 2) {
-        L ^= WorkP[i];
-        R ^= BlowfishF(L);
-        R ^= WorkP[i + 1];
-        L ^= BlowfishF(R);
-    }
-    L ^= WorkP[16];
-    R ^= WorkP[17];
-    return BlowfishBlock{R, L};
-}
-
-BlowfishBlock BlowfishDecryptBlock(uint32_t L, uint32_t R)
-{
-    for (int i = BLOWFISH_ROUNDS; i > 0; i -= 2) {
-        L ^= WorkP[i + 1];
-        R ^= BlowfishF(L);
-        R ^= WorkP[i];
-        L ^= BlowfishF(R);
-    }
-    L ^= WorkP[1];
-    R ^= WorkP[0];
-    return BlowfishBlock{R, L};
-}
-
 void BlowfishSetup(const unsigned char* key)
 {
     int n = 0;

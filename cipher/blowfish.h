@@ -40,9 +40,6 @@ inline uint32_t& BlowfishWorkWord(int k)
 // all-zero key.
 void BlowfishSetup(const unsigned char* key);
 
-BlowfishBlock BlowfishEncryptBlock(uint32_t L, uint32_t R);
-BlowfishBlock BlowfishDecryptBlock(uint32_t L, uint32_t R);
-
 // The round function, over the current S-boxes.
 inline uint32_t BlowfishF(uint32_t x)
 {
@@ -51,6 +48,33 @@ inline uint32_t BlowfishF(uint32_t x)
     uint32_t c = WorkS[2][(x >> 8) & 0xFF];
     uint32_t d = WorkS[3][x & 0xFF];
     return ((a + b) ^ c) + d;
+}
+
+// Two rounds per pass, so the halves trade roles instead of being swapped;
+// after an even number of rounds they are handed back crossed, which is the
+// textbook "no swap after the last round". Each round's subkey is mixed into
+// the half that waits for F, which keeps it off the chain of dependent
+// rounds. Inline, since the key schedule runs 521 of them back to back.
+inline BlowfishBlock BlowfishEncryptBlock(uint32_t L, uint32_t R)
+{
+    L ^= WorkP[0];
+    for (int i = 1; i < BLOWFISH_ROUNDS; i += 2) {
+        R = (R ^ WorkP[i]) ^ BlowfishF(L);
+        L = (L ^ WorkP[i + 1]) ^ BlowfishF(R);
+    }
+    R ^= WorkP[BLOWFISH_ROUNDS + 1];
+    return BlowfishBlock{R, L};
+}
+
+inline BlowfishBlock BlowfishDecryptBlock(uint32_t L, uint32_t R)
+{
+    L ^= WorkP[BLOWFISH_ROUNDS + 1];
+    for (int i = BLOWFISH_ROUNDS; i > 0; i -= 2) {
+        R = (R ^ WorkP[i]) ^ BlowfishF(L);
+        L = (L ^ WorkP[i - 1]) ^ BlowfishF(R);
+    }
+    R ^= WorkP[0];
+    return BlowfishBlock{R, L};
 }
 
 #endif

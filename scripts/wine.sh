@@ -5,7 +5,7 @@
 # code natively; there the loader runs through qemu's user-mode i386
 # emulator, registered with binfmt_misc. That is slow but complete.
 
-WINE_PACKAGES=(wine wine32:i386 wine64 xvfb xauth qemu-user-static)
+WINE_PACKAGES=(wine wine32:i386 wine64 fonts-wine xvfb xauth x11-utils qemu-user-static)
 
 export WINEPREFIX="${WINEPREFIX:-${XDG_CACHE_HOME:-$HOME/.cache}/corvane/wine32}"
 export WINEARCH=win32

@@ -73,6 +73,25 @@ protected:
     {
         s.Do("read the output", [this] { outputs_.push_back(ItemText(main_, IDC_OUTPUT)); });
     }
+    void TypeInput(Script& s, const std::string& text)
+    {
+        s.Do("type the input", [this, text] { SetItemText(main_, IDC_INPUT, text); });
+    }
+    // A command that runs to its end, then its output.
+    void CommandAndRead(Script& s, int id, bool menu)
+    {
+        Command(s, id, menu);
+        Settle(s);
+        RecordOutput(s);
+    }
+    // A command that asks for a key first.
+    void CommandWithKey(Script& s, int id, bool menu, const std::string& key)
+    {
+        Command(s, id, menu);
+        ConfirmKey(s, key);
+        Settle(s);
+        RecordOutput(s);
+    }
     // A tick later, with no dialog but the main window open.
     void Settle(Script& s)
     {
@@ -85,16 +104,11 @@ TEST_F(MainWindow, FirstEncryptAsksForTheKeyThenEncrypts)
 {
     Script s;
     Start(s);
-    s.Do("type the text", [this] { SetItemText(main_, IDC_INPUT, kText); });
-    Command(s, IDC_ENCRYPT, false);
-    ConfirmKey(s, kKey);
-    Settle(s);
-    RecordOutput(s);
+    TypeInput(s, kText);
+    CommandWithKey(s, IDC_ENCRYPT, false, kKey);
     s.Do("the input is unchanged", [this] { EXPECT_EQ(ItemText(main_, IDC_INPUT), kText); });
     // The key now holds 11 bytes: no dialog the second time.
-    Command(s, IDC_ENCRYPT, false);
-    Settle(s);
-    RecordOutput(s);
+    CommandAndRead(s, IDC_ENCRYPT, false);
     Run(s);
 
     ASSERT_EQ(outputs_.size(), 2u);
@@ -113,10 +127,7 @@ TEST_F(MainWindow, DecryptGivesTheTextBack)
     Script s;
     Start(s);
     s.Do("paste the cipher text", [this, cipher] { SetItemText(main_, IDC_INPUT, cipher); });
-    Command(s, IDC_DECRYPT, false);
-    ConfirmKey(s, kKey);
-    Settle(s);
-    RecordOutput(s);
+    CommandWithKey(s, IDC_DECRYPT, false, kKey);
     Run(s);
     ASSERT_EQ(outputs_.size(), 1u);
     EXPECT_EQ(outputs_[0], kText);
@@ -126,16 +137,10 @@ TEST_F(MainWindow, ShortKeyIsUsedAndAskedForAgain)
 {
     Script s;
     Start(s);
-    s.Do("type the text", [this] { SetItemText(main_, IDC_INPUT, kText); });
-    Command(s, IDC_ENCRYPT, false);
-    ConfirmKey(s, "abc");
-    Settle(s);
-    RecordOutput(s);
+    TypeInput(s, kText);
+    CommandWithKey(s, IDC_ENCRYPT, false, "abc");
     // Three bytes are still too few: the next command asks again.
-    Command(s, IDC_DECRYPT, false);
-    ConfirmKey(s, "x");
-    Settle(s);
-    RecordOutput(s);
+    CommandWithKey(s, IDC_DECRYPT, false, "x");
     Run(s);
     ASSERT_EQ(outputs_.size(), 2u);
     EXPECT_EQ(outputs_[0], ExpectedOutput("abc", kText, true));
@@ -146,11 +151,8 @@ TEST_F(MainWindow, EmptyKeyIsUsedWhenConfirmedEmpty)
 {
     Script s;
     Start(s);
-    s.Do("type the text", [this] { SetItemText(main_, IDC_INPUT, kText); });
-    Command(s, IDC_ENCRYPT, false);
-    ConfirmKey(s, "");
-    Settle(s);
-    RecordOutput(s);
+    TypeInput(s, kText);
+    CommandWithKey(s, IDC_ENCRYPT, false, "");
     Run(s);
     ASSERT_EQ(outputs_.size(), 1u);
     EXPECT_EQ(outputs_[0], ExpectedOutput("", kText, true));
@@ -160,23 +162,14 @@ TEST_F(MainWindow, MenuAndButtonGiveTheSameResult)
 {
     Script s;
     Start(s);
-    s.Do("type the text", [this] { SetItemText(main_, IDC_INPUT, kText); });
-    Command(s, IDM_ENCRYPT, true);
-    ConfirmKey(s, kKey);
-    Settle(s);
-    RecordOutput(s);
+    TypeInput(s, kText);
+    CommandWithKey(s, IDM_ENCRYPT, true, kKey);
     s.Do("clear the output", [this] { SetItemText(main_, IDC_OUTPUT, ""); });
-    Command(s, IDC_ENCRYPT, false);
-    Settle(s);
-    RecordOutput(s);
+    CommandAndRead(s, IDC_ENCRYPT, false);
     s.Do("put the cipher text in", [this] { SetItemText(main_, IDC_INPUT, outputs_[0]); });
-    Command(s, IDM_DECRYPT, true);
-    Settle(s);
-    RecordOutput(s);
+    CommandAndRead(s, IDM_DECRYPT, true);
     s.Do("clear the output", [this] { SetItemText(main_, IDC_OUTPUT, ""); });
-    Command(s, IDC_DECRYPT, false);
-    Settle(s);
-    RecordOutput(s);
+    CommandAndRead(s, IDC_DECRYPT, false);
     Run(s);
     ASSERT_EQ(outputs_.size(), 4u);
     EXPECT_EQ(outputs_[0], ExpectedOutput(kKey, kText, true));
@@ -189,11 +182,8 @@ TEST_F(MainWindow, ClearEmptiesBothFieldsAndKeepsTheKey)
 {
     Script s;
     Start(s);
-    s.Do("type the text", [this] { SetItemText(main_, IDC_INPUT, kText); });
-    Command(s, IDC_ENCRYPT, false);
-    ConfirmKey(s, kKey);
-    Settle(s);
-    RecordOutput(s);
+    TypeInput(s, kText);
+    CommandWithKey(s, IDC_ENCRYPT, false, kKey);
     Command(s, IDM_CLEAR, true);
     Settle(s);
     s.Do("both fields are empty", [this] {
@@ -201,9 +191,7 @@ TEST_F(MainWindow, ClearEmptiesBothFieldsAndKeepsTheKey)
         EXPECT_EQ(ItemText(main_, IDC_OUTPUT), "");
     });
     s.Do("type the same text", [this] { SetItemText(main_, IDC_INPUT, kText); });
-    Command(s, IDC_ENCRYPT, false); // no key dialog: the key was kept
-    Settle(s);
-    RecordOutput(s);
+    CommandAndRead(s, IDC_ENCRYPT, false); // no key dialog: the key was kept
     Run(s);
     ASSERT_EQ(outputs_.size(), 2u);
     EXPECT_EQ(outputs_[1], outputs_[0]);
@@ -317,9 +305,7 @@ TEST_F(MainWindow, InputIsCutTo255Bytes)
     Command(s, IDM_INPUT_KEY, true);
     ConfirmKey(s, kKey);
     s.Do("put 300 bytes in", [&] { SetItemText(main_, IDC_INPUT, longText); });
-    Command(s, IDC_ENCRYPT, false);
-    Settle(s);
-    RecordOutput(s);
+    CommandAndRead(s, IDC_ENCRYPT, false);
     s.Do("the field keeps all 300", [&] { EXPECT_EQ(ItemText(main_, IDC_INPUT), longText); });
     Run(s);
     ASSERT_EQ(outputs_.size(), 1u);
@@ -345,13 +331,9 @@ TEST_F(MainWindow, CipherTextWithAZeroByteIsShownCut)
     Command(s, IDM_INPUT_KEY, true);
     ConfirmKey(s, kKey);
     s.Do("type the text", [&] { SetItemText(main_, IDC_INPUT, text); });
-    Command(s, IDC_ENCRYPT, false);
-    Settle(s);
-    RecordOutput(s);
+    CommandAndRead(s, IDC_ENCRYPT, false);
     s.Do("decrypt what is shown", [&] { SetItemText(main_, IDC_INPUT, ItemText(main_, IDC_OUTPUT)); });
-    Command(s, IDC_DECRYPT, false);
-    Settle(s);
-    RecordOutput(s);
+    CommandAndRead(s, IDC_DECRYPT, false);
     Run(s);
     ASSERT_EQ(outputs_.size(), 2u);
     EXPECT_EQ(outputs_[0], cipher);
@@ -370,13 +352,9 @@ TEST_F(MainWindow, HighBytesSurviveTheFields)
     Command(s, IDM_INPUT_KEY, true);
     ConfirmKey(s, "K\xE9y\xFF\x80");
     s.Do("type the text", [&] { SetItemText(main_, IDC_INPUT, text); });
-    Command(s, IDC_ENCRYPT, false);
-    Settle(s);
-    RecordOutput(s);
+    CommandAndRead(s, IDC_ENCRYPT, false);
     s.Do("decrypt it", [&] { SetItemText(main_, IDC_INPUT, ItemText(main_, IDC_OUTPUT)); });
-    Command(s, IDC_DECRYPT, false);
-    Settle(s);
-    RecordOutput(s);
+    CommandAndRead(s, IDC_DECRYPT, false);
     Run(s);
     ASSERT_EQ(outputs_.size(), 2u);
     EXPECT_EQ(outputs_[0], ExpectedOutput("K\xE9y\xFF\x80", text, true));
@@ -398,7 +376,7 @@ TEST_F(MainWindow, OtherNotificationsAndCommandsDoNothing)
 {
     Script s;
     Start(s);
-    s.Do("type the text", [this] { SetItemText(main_, IDC_INPUT, kText); });
+    TypeInput(s, kText);
     s.Do("send unknown commands", [this] {
         // A notification other than BN_CLICKED from the Encrypt button, an
         // unknown menu id and a click from a group box.
@@ -421,7 +399,7 @@ TEST_F(MainWindow, CloseWhileAKeyDialogWaitsTakesEffectAfterTheCommand)
 {
     Script s;
     Start(s);
-    s.Do("type the text", [this] { SetItemText(main_, IDC_INPUT, kText); });
+    TypeInput(s, kText);
     Command(s, IDC_ENCRYPT, false);
     ExpectKeyDialog(s);
     s.Do("close the main window", [this] { PostMessageA(main_, WM_CLOSE, 0, 0); });
