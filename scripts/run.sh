@@ -36,7 +36,7 @@ ensure_prefix
 wine "$exe" >/dev/null 2>&1 </dev/null &
 # Wait for the main window, then let it finish painting.
 win=
-for _ in $(seq 600); do
+for _ in $(seq 1800); do
     win=$(xwininfo -root -children 2>/dev/null | awk '/"Corvane v1.0"/ {print $1; exit}')
     [ -n "$win" ] && break
     sleep 0.5

@@ -10,7 +10,7 @@ WINE_PACKAGES=(wine wine32:i386 wine64 fonts-wine xvfb xauth x11-utils qemu-user
 export WINEPREFIX="${WINEPREFIX:-${XDG_CACHE_HOME:-$HOME/.cache}/corvane/wine32}"
 export WINEARCH=win32
 export WINEDEBUG="${WINEDEBUG:--all}"
-export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export LC_ALL=C
 # The 64-bit server serves 32-bit clients too, and runs natively.
 [ -x /usr/lib/wine/wineserver64 ] && export WINESERVER=/usr/lib/wine/wineserver64
