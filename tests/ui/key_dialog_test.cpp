@@ -36,6 +36,15 @@ std::string RunInputKey(const std::function<void(HWND)>& body, std::string* fiel
     return s.failure();
 }
 
+// Types a key into the field and clicks OK.
+std::function<void(HWND)> TypeAndOk(const std::string& key)
+{
+    return [key](HWND dlg) {
+        SetItemText(dlg, IDC_KEY, key);
+        Click(dlg, IDOK);
+    };
+}
+
 class KeyDialog : public ::testing::Test {
 protected:
     void SetUp() override { ResetAreas(); }
@@ -43,11 +52,7 @@ protected:
 
 TEST_F(KeyDialog, OkSetsTheKey)
 {
-    EXPECT_EQ(RunInputKey([](HWND dlg) {
-                  SetItemText(dlg, IDC_KEY, "secret key");
-                  Click(dlg, IDOK);
-              }),
-              "");
+    EXPECT_EQ(RunInputKey(TypeAndOk("secret key")), "");
     EXPECT_EQ(Key(), "secret key");
 }
 
@@ -110,26 +115,14 @@ TEST_F(KeyDialog, LongTextIsCutTo55Bytes)
 
 TEST_F(KeyDialog, ShorterKeyLeavesTheOldTailUnread)
 {
-    EXPECT_EQ(RunInputKey([](HWND dlg) {
-                  SetItemText(dlg, IDC_KEY, "a much longer first key");
-                  Click(dlg, IDOK);
-              }),
-              "");
-    EXPECT_EQ(RunInputKey([](HWND dlg) {
-                  SetItemText(dlg, IDC_KEY, "short");
-                  Click(dlg, IDOK);
-              }),
-              "");
+    EXPECT_EQ(RunInputKey(TypeAndOk("a much longer first key")), "");
+    EXPECT_EQ(RunInputKey(TypeAndOk("short")), "");
     EXPECT_EQ(Key(), "short");
 }
 
 TEST_F(KeyDialog, CloseWithoutOkKeepsTheKey)
 {
-    EXPECT_EQ(RunInputKey([](HWND dlg) {
-                  SetItemText(dlg, IDC_KEY, "kept key");
-                  Click(dlg, IDOK);
-              }),
-              "");
+    EXPECT_EQ(RunInputKey(TypeAndOk("kept key")), "");
     EXPECT_EQ(RunInputKey([](HWND dlg) {
                   SetItemText(dlg, IDC_KEY, "discarded");
                   // Escape has no cancel button to press; a close ends it.
