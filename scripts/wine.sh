@@ -10,7 +10,9 @@ WINE_PACKAGES=(wine wine32:i386 wine64 fonts-wine xvfb xauth x11-utils qemu-user
 export WINEPREFIX="${WINEPREFIX:-${XDG_CACHE_HOME:-$HOME/.cache}/corvane/wine32}"
 export WINEARCH=win32
 export WINEDEBUG="${WINEDEBUG:--all}"
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+# No Mono or Gecko installers, no menu entries, and no debugger: under
+# emulation winedbg cannot read the crashed process and waits for ever.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe,winedbg.exe=d"
 export LC_ALL=C
 # The 64-bit server serves 32-bit clients too, and runs natively.
 [ -x /usr/lib/wine/wineserver64 ] && export WINESERVER=/usr/lib/wine/wineserver64
@@ -37,6 +39,15 @@ ensure_i386_exec() {
     /usr/lib/wine/wine --version >/dev/null 2>&1
 }
 
+# wait_wineserver SECONDS: waits until the prefix's processes have ended;
+# past the limit, ends them, so a stuck one cannot hang the run.
+wait_wineserver() {
+    if ! timeout "$1" wineserver -w; then
+        echo "Wine did not settle within $1 s; ending its processes"
+        wineserver -k
+    fi
+}
+
 # Creates the Wine prefix once; under emulation that takes minutes.
 ensure_prefix() {
     if [ -f "$WINEPREFIX/system.reg" ] && [ -f "$WINEPREFIX/.corvane-ready" ]; then
@@ -45,10 +56,10 @@ ensure_prefix() {
     echo "Creating the Wine prefix in $WINEPREFIX (once; slow under emulation)..."
     mkdir -p "$WINEPREFIX"
     wine wineboot -i >/dev/null 2>&1 </dev/null
-    wineserver -w
+    wait_wineserver 2400
     # Without this, every window close under Xvfb waits two seconds.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 </dev/null
-    wineserver -w
+    wait_wineserver 600
     touch "$WINEPREFIX/.corvane-ready"
 }
 
@@ -82,7 +93,7 @@ stop_xvfb() {
 # otherwise each of them would start it again.
 start_wineserver() {
     wineserver -p >/dev/null 2>&1 </dev/null
-    wine wineboot >/dev/null 2>&1 </dev/null
+    timeout 1800 wine wineboot >/dev/null 2>&1 </dev/null
     wine notepad >/dev/null 2>&1 </dev/null &
 }
 
