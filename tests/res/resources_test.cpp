@@ -50,6 +50,18 @@ public:
         return d;
     }
     short Short() { return static_cast<short>(Word()); }
+    // Style, extended style and the rectangle, as header and items start.
+    void Frame(DWORD& style, DWORD& exStyle, short& x, short& y, short& cx, short& cy, WORD* count = nullptr)
+    {
+        style = Dword();
+        exStyle = Dword();
+        if (count)
+            *count = Word();
+        x = Short();
+        y = Short();
+        cx = Short();
+        cy = Short();
+    }
     // A name or ordinal field: 0, 0xFFFF and an ordinal, or a string.
     std::string NameOrOrdinal()
     {
@@ -119,13 +131,8 @@ Template ReadTemplate(const BYTE* base)
 {
     Reader r(base);
     Template t;
-    t.style = r.Dword();
-    t.exStyle = r.Dword();
-    WORD count = r.Word();
-    t.x = r.Short();
-    t.y = r.Short();
-    t.cx = r.Short();
-    t.cy = r.Short();
+    WORD count = 0;
+    r.Frame(t.style, t.exStyle, t.x, t.y, t.cx, t.cy, &count);
     t.menu = r.NameOrOrdinal();
     t.cls = r.NameOrOrdinal();
     t.caption = r.NameOrOrdinal();
@@ -133,12 +140,7 @@ Template ReadTemplate(const BYTE* base)
     for (WORD i = 0; i < count; ++i) {
         r.AlignDword(base);
         Item it;
-        it.style = r.Dword();
-        it.exStyle = r.Dword();
-        it.x = r.Short();
-        it.y = r.Short();
-        it.cx = r.Short();
-        it.cy = r.Short();
+        r.Frame(it.style, it.exStyle, it.x, it.y, it.cx, it.cy);
         it.id = r.Word();
         it.cls = ClassName(r.NameOrOrdinal());
         it.text = r.NameOrOrdinal();
