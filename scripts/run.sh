@@ -18,30 +18,28 @@ need_packages "${HOST_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" "${WINE_PACKAGES[@]
 [ -n "$shot" ] && need_packages imagemagick x11-utils
 cmake --preset windows >/dev/null
 cmake --build --preset windows --target Corvex
-ensure_i386_exec
 exe="$PWD/build/windows/Corvex.exe"
+lock_prefix
 
 if [ -z "$shot" ]; then
     if [ -z "${DISPLAY:-}" ]; then
         echo "No DISPLAY: start it from a desktop session, or use --screenshot FILE." >&2
         exit 1
     fi
+    trap 'release_i386_exec' EXIT
+    ensure_i386_exec
     ensure_prefix
-    exec wine "$exe"
+    wine "$exe"
+    exit
 fi
 
-trap 'stop_wineserver; stop_xvfb' EXIT
+trap 'stop_wineserver; stop_xvfb; release_i386_exec' EXIT
+ensure_i386_exec
 start_xvfb
 ensure_prefix
 wine "$exe" >/dev/null 2>&1 </dev/null &
-# Wait for the main window, then let it finish painting.
-win=
-for _ in $(seq 1800); do
-    win=$(xwininfo -root -children 2>/dev/null | awk '/"Corvane v1.0"/ {print $1; exit}')
-    [ -n "$win" ] && break
-    sleep 0.5
-done
-if [ -z "$win" ]; then
+# Wait for its main window, then let it finish painting.
+if ! win=$(wait_window $! "Corvane v1.0" 900); then
     echo "Corvex.exe showed no window" >&2
     exit 1
 fi

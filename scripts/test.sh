@@ -14,7 +14,7 @@ status=0
 
 # run_preset NAME: configure, build and test one preset, adding up its counts.
 run_preset() {
-    local name=$1 log
+    local name=$1 log started=$SECONDS
     log=$(mktemp)
     echo "== $name: configure and build"
     if ! cmake --preset "$name" >"$log" 2>&1 || ! cmake --build --preset "$name" >>"$log" 2>&1; then
@@ -24,7 +24,8 @@ run_preset() {
         status=1
         return
     fi
-    echo "== $name: test"
+    echo "== $name: test (built in $((SECONDS - started)) s)"
+    started=$SECONDS
     ctest --preset "$name" 2>&1 | tee "$log"
     local rc=${PIPESTATUS[0]}
     local summary
@@ -38,6 +39,7 @@ run_preset() {
     local f t
     f=$(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\1/' <<<"$summary")
     t=$(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\2/' <<<"$summary")
+    echo "== $name: tested in $((SECONDS - started)) s"
     passed=$((passed + t - f))
     failed=$((failed + f))
     [ "$rc" -ne 0 ] && status=1
@@ -46,10 +48,11 @@ run_preset() {
 
 # run_step NAME COMMAND...: one check that is not a ctest suite.
 run_step() {
-    local name=$1
+    local name=$1 started=$SECONDS
     shift
     echo "== $name"
     if "$@"; then
+        echo "== $name: done in $((SECONDS - started)) s"
         passed=$((passed + 1))
     else
         echo "== $name: FAILED"
@@ -58,16 +61,31 @@ run_step() {
     fi
 }
 
+# Wine is made ready in the background while the host suites run: under
+# emulation that takes minutes, mostly of one core.
+wine_log=$(mktemp)
+wine_setup=
+trap '[ -n "$wine_setup" ] && kill "$wine_setup" 2>/dev/null; stop_wineserver; stop_xvfb; release_i386_exec; rm -f "$wine_log"' EXIT
+lock_prefix
+if ensure_i386_exec && start_xvfb; then
+    (ensure_prefix && start_wineserver) >"$wine_log" 2>&1 &
+    wine_setup=$!
+fi
+
 run_preset host
 run_preset host-asan
 run_step "static analysis" bash scripts/lint.sh
 run_step "fuzzing, ${CORVANE_FUZZ_SECONDS:-60}s" bash scripts/fuzz.sh "${CORVANE_FUZZ_SECONDS:-60}"
 
 # The Windows suite runs the real dialogs under Wine, on an Xvfb display.
-trap 'stop_wineserver; stop_xvfb' EXIT
-if ensure_i386_exec && start_xvfb && ensure_prefix && start_wineserver; then
+echo "== windows: waiting for Wine to be ready"
+if [ -n "$wine_setup" ] && wait "$wine_setup"; then
+    wine_setup=
+    cat "$wine_log"
     run_preset windows
 else
+    wine_setup=
+    cat "$wine_log"
     echo "== windows: Wine could not be set up"
     failed=$((failed + 1))
     status=1

@@ -4,6 +4,7 @@
 # machines (some virtual machines among them) cannot execute 32-bit x86
 # code natively; there the loader runs through qemu's user-mode i386
 # emulator, registered with binfmt_misc. That is slow but complete.
+# CORVANE_WINE_EMULATE=1 takes that path on any machine, to try it.
 
 WINE_PACKAGES=(wine wine32:i386 wine64 fonts-wine xvfb xauth x11-utils qemu-user-static)
 
@@ -21,29 +22,56 @@ as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
 }
 
-# Makes 32-bit x86 Linux programs run, through qemu if the kernel cannot.
-ensure_i386_exec() {
-    if /usr/lib/wine/wine --version >/dev/null 2>&1; then
-        return 0
+# One run at a time per prefix: runs share its wineserver, and each ends it.
+lock_prefix() {
+    mkdir -p "$(dirname "$WINEPREFIX")"
+    exec {PREFIX_LOCK}>"$WINEPREFIX.lock"
+    if ! flock -n "$PREFIX_LOCK"; then
+        echo "Another run is using $WINEPREFIX; waiting for it..."
+        flock "$PREFIX_LOCK"
     fi
-    echo "This machine cannot run 32-bit x86 programs; using qemu-i386 for Wine's loader."
+}
+
+BINFMT_ENTRY=/proc/sys/fs/binfmt_misc/corvane-i386
+BINFMT_REGISTERED=
+
+# Makes 32-bit x86 Linux programs run, through qemu if the kernel cannot or
+# CORVANE_WINE_EMULATE=1 asks for it. A registration left by an earlier run
+# is removed first, so the native path is always tried as it is.
+ensure_i386_exec() {
+    [ -e "$BINFMT_ENTRY" ] && echo -1 | as_root tee "$BINFMT_ENTRY" >/dev/null
+    if [ "${CORVANE_WINE_EMULATE:-0}" = 1 ]; then
+        echo "CORVANE_WINE_EMULATE=1: running Wine's 32-bit loader through qemu-i386."
+    elif /usr/lib/wine/wine --version >/dev/null 2>&1; then
+        return 0
+    else
+        echo "This machine cannot run 32-bit x86 programs; using qemu-i386 for Wine's loader."
+    fi
     if [ ! -e /proc/sys/fs/binfmt_misc/register ]; then
         as_root mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc
     fi
-    if [ ! -e /proc/sys/fs/binfmt_misc/corvane-i386 ]; then
-        local magic='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'
-        local mask='\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff'
-        echo ":corvane-i386:M::${magic}:${mask}:/usr/bin/qemu-i386-static:F" |
-            as_root tee /proc/sys/fs/binfmt_misc/register >/dev/null
-    fi
+    local magic='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'
+    local mask='\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff'
+    echo ":corvane-i386:M::${magic}:${mask}:/usr/bin/qemu-i386-static:F" |
+        as_root tee /proc/sys/fs/binfmt_misc/register >/dev/null
+    BINFMT_REGISTERED=yes
     /usr/lib/wine/wine --version >/dev/null 2>&1
 }
 
-# wait_wineserver SECONDS: waits until the prefix's processes have ended;
-# past the limit, ends them, so a stuck one cannot hang the run.
+# Removes the registration that ensure_i386_exec made, if it made one.
+release_i386_exec() {
+    if [ -n "$BINFMT_REGISTERED" ] && [ -e "$BINFMT_ENTRY" ]; then
+        echo -1 | as_root tee "$BINFMT_ENTRY" >/dev/null
+    fi
+    BINFMT_REGISTERED=
+}
+
+# wait_wineserver SECONDS WHAT: waits until the prefix's processes have
+# ended; past the limit, says so and ends them, so a stuck one cannot hang
+# the run.
 wait_wineserver() {
     if ! timeout "$1" wineserver -w; then
-        echo "Wine did not settle within $1 s; ending its processes"
+        echo "Wine did not settle within $1 s after $2; ending its processes."
         wineserver -k
     fi
 }
@@ -56,28 +84,35 @@ ensure_prefix() {
     echo "Creating the Wine prefix in $WINEPREFIX (once; slow under emulation)..."
     mkdir -p "$WINEPREFIX"
     wine wineboot -i >/dev/null 2>&1 </dev/null
-    wait_wineserver 2400
+    wait_wineserver 2400 "creating the prefix"
     # Without this, every window close under Xvfb waits two seconds.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 </dev/null
-    wait_wineserver 600
+    wait_wineserver 600 "a registry change"
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        echo "The Wine prefix could not be created." >&2
+        return 1
+    fi
     touch "$WINEPREFIX/.corvane-ready"
 }
 
-# Starts Xvfb on a free display unless DISPLAY is already usable.
+# Starts Xvfb on a display that it picks itself, so runs side by side never
+# share one.
 XVFB_PID=
 start_xvfb() {
-    local n
-    for n in $(seq 90 120); do
-        [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-        XVFB_PID=$!
-        export DISPLAY=":$n"
-        for _ in $(seq 50); do
-            [ -e "/tmp/.X11-unix/X$n" ] && return 0
-            sleep 0.1
-        done
-        kill "$XVFB_PID" 2>/dev/null
+    local out
+    out=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$out" >/dev/null 2>&1 &
+    XVFB_PID=$!
+    for _ in $(seq 300); do
+        if [ -s "$out" ]; then
+            export DISPLAY=":$(head -1 "$out")"
+            rm -f "$out"
+            return 0
+        fi
+        kill -0 "$XVFB_PID" 2>/dev/null || break
+        sleep 0.1
     done
+    rm -f "$out"
     echo "could not start Xvfb" >&2
     return 1
 }
@@ -87,14 +122,44 @@ stop_xvfb() {
     XVFB_PID=
 }
 
+# wait_window PID CAPTION SECONDS: prints the X window id of the window
+# with that caption that the Wine process PID shows, once it is mapped; a
+# window of another process with the same caption does not count. Fails
+# when PID ends or SECONDS pass first.
+wait_window() {
+    local pid=$1 caption=$2 id
+    for _ in $(seq $(($3 * 4))); do
+        kill -0 "$pid" 2>/dev/null || return 1
+        for id in $(xwininfo -root -children 2>/dev/null |
+                    awk -v c="\"$caption\"" 'index($0, c) && !/\(has no name\)/ {print $1}'); do
+            if xprop -id "$id" _NET_WM_PID 2>/dev/null | grep -qx "_NET_WM_PID(CARDINAL) = $pid" &&
+               xwininfo -id "$id" 2>/dev/null | grep -q 'Map State: IsViewable'; then
+                echo "$id"
+                return 0
+            fi
+        done
+        sleep 0.25
+    done
+    return 1
+}
+
 # Starts a persistent wineserver with the prefix's services up, so ctest's
 # pipes are not held by them and each test starts faster. A window kept open
 # meanwhile keeps Wine's desktop process alive between test processes;
-# otherwise each of them would start it again.
+# otherwise each of them would start it again. Returns once that window is
+# shown, so the desktop process is this script's and not a test's.
 start_wineserver() {
     wineserver -p >/dev/null 2>&1 </dev/null
-    timeout 1800 wine wineboot >/dev/null 2>&1 </dev/null
-    wine notepad >/dev/null 2>&1 </dev/null &
+    if ! timeout 1800 wine wineboot >/dev/null 2>&1 </dev/null; then
+        echo "Wine's services did not start within 1800 s." >&2
+        return 1
+    fi
+    # By its path, so that this process is notepad itself, not start.exe.
+    wine "$WINEPREFIX/drive_c/windows/system32/notepad.exe" >/dev/null 2>&1 </dev/null &
+    if ! wait_window $! "Untitled - Notepad" 900 >/dev/null; then
+        echo "Wine's desktop did not come up within 900 s." >&2
+        return 1
+    fi
 }
 
 stop_wineserver() {

@@ -6,21 +6,16 @@
 # which an emulated Wine cannot do.)
 #   check_comctl6.sh PATH/TO/Corvex.exe
 set -uo pipefail
+. "$(dirname "$0")/../../scripts/wine.sh"
 exe=$1
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 
 WINEDEBUG=+loaddll wine "$exe" 2>"$log" >/dev/null </dev/null &
 pid=$!
-# Wait for the main window: then every DLL it needs is loaded.
+# Its own main window, not another test's: then every DLL it needs is loaded.
 shown=
-for _ in $(seq 600); do
-    if xwininfo -root -children 2>/dev/null | grep -q '"Corvane v1.0"'; then
-        shown=yes
-        break
-    fi
-    sleep 0.5
-done
+wait_window "$pid" "Corvane v1.0" 600 >/dev/null && shown=yes
 kill "$pid" 2>/dev/null
 wait "$pid" 2>/dev/null
 

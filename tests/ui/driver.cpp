@@ -11,6 +11,7 @@ namespace {
 
 constexpr UINT kTickMs = 20;
 constexpr DWORD kStepTimeoutMs = 20000;
+constexpr DWORD kRecloseMs = 1000;
 
 Script* g_running = nullptr;
 
@@ -32,6 +33,14 @@ std::vector<HWND> ThreadDialogs()
     Found f;
     EnumThreadWindows(GetCurrentThreadId(), CollectDialog, reinterpret_cast<LPARAM>(&f));
     return f.windows;
+}
+
+std::string OpenCaptions()
+{
+    std::string out;
+    for (HWND w : ThreadDialogs())
+        out += (out.empty() ? "\"" : ", \"") + WindowText(w) + "\"";
+    return out;
 }
 
 } // namespace
@@ -74,20 +83,39 @@ void CALLBACK Script::Tick(HWND, UINT, UINT_PTR, DWORD)
 
 void Script::OnTick()
 {
-    if (inTick_ || aborted_)
+    const DWORD now = GetTickCount();
+    if (aborted_) {
+        if (now - closedAt_ >= kRecloseMs)
+            CloseAll();
         return;
+    }
+    const bool late = now - stepStarted_ > kStepTimeoutMs;
+    if (inTick_) {
+        // A step's action opened a modal loop and has not returned.
+        if (late)
+            Abort("the action did not return: " + steps_[next_].what);
+        return;
+    }
+    if (finished()) {
+        if (late)
+            Abort("windows still open after the last step: " + OpenCaptions());
+        return;
+    }
     inTick_ = true;
     // Several ready steps may run in one tick; a step that posts a command
     // is followed by a wait, which gives the dialog loop its turn.
-    while (next_ < steps_.size()) {
+    while (!aborted_ && next_ < steps_.size()) {
         Step& step = steps_[next_];
         if (step.ready && !step.ready()) {
             if (GetTickCount() - stepStarted_ > kStepTimeoutMs)
                 Abort("timed out waiting for: " + step.what);
             break;
         }
+        stepStarted_ = GetTickCount();
         if (step.act)
             step.act();
+        if (aborted_)
+            break;
         ++next_;
         stepStarted_ = GetTickCount();
     }
@@ -98,8 +126,13 @@ void Script::Abort(const std::string& why)
 {
     aborted_ = true;
     failure_ = why;
-    // Close from the innermost window out; each loop ends once it regains
-    // control.
+    CloseAll();
+}
+
+void Script::CloseAll()
+{
+    closedAt_ = GetTickCount();
+    // From the innermost window out; each loop ends once it regains control.
     std::vector<HWND> open = ThreadDialogs();
     for (auto it = open.rbegin(); it != open.rend(); ++it)
         PostMessageA(*it, WM_CLOSE, 0, 0);

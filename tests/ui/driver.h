@@ -1,7 +1,8 @@
 // Drives the real dialogs on this thread: a thread timer (which every
 // nested modal loop dispatches) walks a script of steps, each waiting for a
 // condition and then acting. Commands that open a nested loop are posted, so
-// the timer callback itself never nests.
+// the timer callback itself never nests; if a faulty program makes it nest
+// anyway, the nested ticks still time the step out.
 #ifndef CORVANE_TESTS_UI_DRIVER_H
 #define CORVANE_TESTS_UI_DRIVER_H
 
@@ -24,8 +25,9 @@ public:
     Script& Wait(std::string what, std::function<bool()> ready);
 
     // Runs the main window with this script; returns DialogBoxParamA's result.
-    // When a step times out, every open window is closed and the step is
-    // reported through the failure text.
+    // When a step times out, or windows stay open after the last step, every
+    // open window is closed (again each second, whatever opens next) and the
+    // step is reported through the failure text.
     INT_PTR RunMainWindow();
     const std::string& failure() const { return failure_; }
     bool finished() const { return next_ == steps_.size(); }
@@ -34,10 +36,12 @@ private:
     static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD);
     void OnTick();
     void Abort(const std::string& why);
+    void CloseAll();
 
     std::vector<Step> steps_;
     size_t next_ = 0;
     DWORD stepStarted_ = 0;
+    DWORD closedAt_ = 0;
     bool inTick_ = false;
     bool aborted_ = false;
     std::string failure_;
