@@ -22,12 +22,12 @@ as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
 }
 
-# One run at a time per prefix: runs share its wineserver, and each ends it.
+# One run at a time on a machine: runs on a prefix share its wineserver and
+# each ends it, and the qemu registration below holds for the whole machine.
 lock_prefix() {
-    mkdir -p "$(dirname "$WINEPREFIX")"
-    exec {PREFIX_LOCK}>"$WINEPREFIX.lock"
+    exec {PREFIX_LOCK}>/tmp/corvane-wine.lock
     if ! flock -n "$PREFIX_LOCK"; then
-        echo "Another run is using $WINEPREFIX; waiting for it..."
+        echo "Another run is using Wine here; waiting for it to end..."
         flock "$PREFIX_LOCK"
     fi
 }
