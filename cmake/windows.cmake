@@ -1,13 +1,13 @@
 # Corvex.exe: no C runtime, no exceptions, no heap; it imports only system DLLs.
 enable_language(RC)
 
-# Loops stay loops: without a C runtime there is no memset or memcpy to call.
-target_compile_options(corvane_cipher PRIVATE -fno-tree-loop-distribute-patterns)
+include(${CMAKE_CURRENT_LIST_DIR}/cipher-flags.cmake)
 
+# The front end is built for size. Loops stay loops (no C runtime), and no
+# -fdata-sections, which would put the zero-filled areas in .data.
 set(CORVEX_CXX_FLAGS
     -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
-    -fno-tree-loop-distribute-patterns -ffunction-sections -fdata-sections)
-target_compile_options(corvane_cipher PRIVATE ${CORVEX_CXX_FLAGS})
+    -fno-tree-loop-distribute-patterns -ffunction-sections)
 
 # Shared by Corvex.exe and the Wine tests, which run the same dialogs.
 add_library(corvex_ui OBJECT

@@ -26,3 +26,7 @@ need_packages() {
 HOST_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev googletest libssl-dev python3-pefile git
                clang libclang-rt-14-dev cppcheck libbenchmark-dev)
 WINDOWS_PACKAGES=(g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev)
+# The 32-bit benchmark build: multilib g++ and Debian's i386 libraries.
+BENCH32_PACKAGES=(g++-multilib libbenchmark-dev:i386 libssl-dev:i386)
+# The release zip: made with zip, normalised by strip-nondeterminism.
+RELEASE_PACKAGES=(zip unzip strip-nondeterminism)

@@ -12,7 +12,7 @@ import sys
 
 import pefile
 
-MAX_SIZE = 32 * 1024
+MAX_SIZE = 14 * 1024
 
 ALLOWED_DLLS = {"kernel32.dll", "user32.dll", "comctl32.dll", "msvcrt.dll"}
 
@@ -51,7 +51,11 @@ def main(path):
           "stripped: no symbol table")
     check(not any(s.Name.rstrip(b"\0").startswith(b".debug") for s in pe.sections),
           "stripped: no debug sections")
-    check(size < MAX_SIZE, f"smaller than 32 KiB ({size} bytes)")
+    check(size <= MAX_SIZE, f"at most 14 KiB ({size} bytes)")
+    for s in pe.sections:
+        name = s.Name.rstrip(b"\0").decode()
+        data = s.get_data()[:s.Misc_VirtualSize]
+        check(not data or any(data), f"section {name} carries bytes that are not all zero")
     check(pe.FILE_HEADER.TimeDateStamp == 0, "no link timestamp")
 
     imports = {}

@@ -1,0 +1,11 @@
+# How Corvex.exe compiles the cipher engine. The 32-bit benchmark build
+# (preset host32-release) includes this too, so it times the code that ships.
+#
+# The engine alone is built for speed: a key schedule runs on every command.
+# Loops stay loops, since without a C runtime there is no memset or memcpy
+# to call. No -fdata-sections: with it GCC puts zero-filled areas in .data
+# on PE targets, where they take room in the file.
+set(CORVANE_CIPHER_FLAGS
+    -O2 -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
+    -fno-tree-loop-distribute-patterns -ffunction-sections)
+target_compile_options(corvane_cipher PRIVATE ${CORVANE_CIPHER_FLAGS})
