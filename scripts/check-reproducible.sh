@@ -1,8 +1,14 @@
 #!/usr/bin/env bash
-# Builds Corvex.exe twice, from two copies of the source in different
-# folders, and checks that the two executables are byte for byte the same.
+# Builds the release twice, from two copies of the source in different
+# folders, and checks that Corvex.exe, the zip and SHA256SUMS are byte for
+# byte the same. Then checks what the release holds: exactly Corvex.exe,
+# README.txt and LICENSE.txt, with CRLF line ends in the texts; the zip's
+# Corvex.exe is the one the build made (and EXE, if given); and the
+# checksums match.
+#   scripts/check-reproducible.sh [EXE]
 set -euo pipefail
 src="$(cd "$(dirname "$0")/.." && pwd)"
+exe=${1:-}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
@@ -13,16 +19,28 @@ i=0
 for dir in "$work"/src*; do
     i=$((i + 1))
     (cd "$src" && git ls-files -z --cached --others --exclude-standard | xargs -0 cp --parents -t "$dir")
-    cmake -S "$dir" -B "$dir/build" -G Ninja -DCORVANE_TESTS=OFF \
-        -DCMAKE_TOOLCHAIN_FILE="$dir/cmake/mingw-i686.cmake" -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
-    cmake --build "$dir/build" --target Corvex >/dev/null
-    cp "$dir/build/Corvex.exe" "$work/Corvex-$i.exe"
+    bash "$src/scripts/release.sh" --source "$dir" --out "$work/dist-$i" >/dev/null
 done
 
-sha256sum "$work"/Corvex-*.exe | sed "s|$work/||"
-if cmp "$work/Corvex-1.exe" "$work/Corvex-2.exe"; then
-    echo "reproducible: the two builds are identical"
+(cd "$work/dist-1" && sha256sum -- *)
+if diff -r "$work/dist-1" "$work/dist-2"; then
+    echo "reproducible: the two releases are identical"
 else
-    echo "NOT reproducible: the two builds differ"
+    echo "NOT reproducible: the two releases differ"
     exit 1
 fi
+
+dist="$work/dist-1"
+zip=("$dist"/corvane-*-win32.zip)
+fail() { echo "FAIL: $*"; exit 1; }
+[ "$(unzip -Z1 "${zip[0]}" | tr '\n' ' ')" = "Corvex.exe LICENSE.txt README.txt " ] ||
+    fail "the zip holds $(unzip -Z1 "${zip[0]}" | tr '\n' ' ')"
+unzip -q "${zip[0]}" -d "$work/unpacked"
+cmp "$work/unpacked/Corvex.exe" "$dist/Corvex.exe" || fail "the zip's Corvex.exe is not the one built"
+[ -z "$exe" ] || cmp "$exe" "$dist/Corvex.exe" || fail "the release's Corvex.exe differs from $exe"
+for f in README.txt LICENSE.txt; do
+    [ -s "$work/unpacked/$f" ] && ! grep -q $'[^\r]$' "$work/unpacked/$f" || fail "$f is empty or has a line without CRLF"
+done
+(cd "$dist" && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS does not match"
+[ "$(wc -l <"$dist/SHA256SUMS")" -eq 2 ] || fail "SHA256SUMS should list the zip and Corvex.exe"
+echo "ok: the release holds the three files, the built Corvex.exe and matching checksums"

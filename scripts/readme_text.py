@@ -1,0 +1,59 @@
+"""Prints the user's part of README.md (between the user-guide markers) as
+plain text with CRLF line ends, for README.txt in the release zip.
+    readme_text.py README.md > README.txt
+Headings are underlined; tables become aligned columns; pictures are left
+out; links keep their address; emphasis and code marks are dropped."""
+import re
+import sys
+
+START, END = "<!-- user-guide:start -->", "<!-- user-guide:end -->"
+
+
+def table(rows):
+    """Pipe-table rows as aligned columns, without the rule row."""
+    cells = [[c.strip() for c in r.strip().strip("|").split("|")] for r in rows
+             if not re.match(r"\s*\|[-|: ]+\|\s*$", r)]
+    indent = re.match(r"\s*", rows[0]).group(0)
+    widths = [max(len(row[i]) for row in cells) for i in range(len(cells[0]))]
+    return [indent + "  ".join(c.ljust(w) for c, w in zip(row, widths)).rstrip() for row in cells]
+
+
+def plain(markdown):
+    lines = []
+    rows = []
+    for line in markdown.splitlines():
+        if line.lstrip().startswith("|"):
+            rows.append(line)
+            continue
+        if rows:
+            lines += table(rows)
+            rows = []
+        if re.match(r"\s*!\[", line):
+            continue
+        heading = re.match(r"(#+)\s+(.*)", line)
+        line = re.sub(r"\[([^\]]+)\]\(([^)]+)\)", r"\1 (\2)", line)
+        line = line.replace("**", "").replace("`", "")
+        if heading:
+            text = heading.group(2).replace("`", "")
+            if lines and lines[-1] != "":
+                lines.append("")
+            lines += [text, ("=" if len(heading.group(1)) <= 2 else "-") * len(text)]
+            continue
+        if line == "" and lines and lines[-1] == "":
+            continue
+        lines.append(line)
+    while lines and lines[-1] == "":
+        lines.pop()
+    return "".join(line + "\r\n" for line in lines)
+
+
+def main(path):
+    text = open(path, encoding="utf-8").read()
+    if START not in text or END not in text:
+        sys.exit(f"{path}: no user-guide markers")
+    body = text[text.index(START) + len(START):text.index(END)]
+    sys.stdout.buffer.write(plain(body).encode("utf-8-sig"))
+
+
+if __name__ == "__main__":
+    main(sys.argv[1])

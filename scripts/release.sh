@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# Builds the release from a clean checkout of HEAD into dist/:
+#   corvane-1.0-win32.zip   Corvex.exe, README.txt (the user's part of the
+#                           README as plain text with CRLF line ends) and
+#                           LICENSE.txt
+#   Corvex.exe              the same executable, on its own
+#   SHA256SUMS              for the zip and the executable
+# Two runs give byte-identical files: the build is reproducible, and the zip
+# has fixed timestamps, order and permissions.
+#   scripts/release.sh [--source DIR] [--out DIR]
+# --source builds from that folder as it is instead (the reproducibility
+# check uses it); --out writes somewhere other than dist/.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+. "$root/scripts/deps.sh"
+
+src=
+out="$root/dist"
+while [ $# -gt 0 ]; do
+    case "$1" in
+    --source) src=$(cd "$2" && pwd); shift 2 ;;
+    --out) mkdir -p "$2"; out=$(cd "$2" && pwd); shift 2 ;;
+    *) echo "usage: scripts/release.sh [--source DIR] [--out DIR]" >&2; exit 2 ;;
+    esac
+done
+
+need_packages "${HOST_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" "${RELEASE_PACKAGES[@]}"
+
+version=1.0
+name="corvane-$version-win32"
+# The release day of this version, for every timestamp in the zip.
+release_time="2026-12-08 00:00:00 UTC"
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+if [ -z "$src" ]; then
+    if [ -n "$(git -C "$root" status --porcelain)" ]; then
+        echo "Note: uncommitted changes are not in the release; it is built from HEAD."
+    fi
+    git clone -q "$root" "$work/src"
+    src="$work/src"
+fi
+
+cmake -S "$src" -B "$work/build" -G Ninja -DCORVANE_TESTS=OFF \
+    -DCMAKE_TOOLCHAIN_FILE="$src/cmake/mingw-i686.cmake" -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
+cmake --build "$work/build" --target Corvex >/dev/null
+
+stage="$work/stage"
+mkdir -p "$stage"
+cp "$work/build/Corvex.exe" "$stage/Corvex.exe"
+python3 "$src/scripts/readme_text.py" "$src/README.md" >"$stage/README.txt"
+sed 's/$/\r/' "$src/LICENSE" >"$stage/LICENSE.txt"
+chmod 0644 "$stage"/*
+touch -d "$release_time" "$stage"/*
+
+mkdir -p "$out"
+rm -f "$out/$name.zip"
+# -X: no extra fields (owners, Unix times). strip-nondeterminism then sets
+# every time and sorts the members by name.
+(cd "$stage" && TZ=UTC zip -q -X -D "$out/$name.zip" Corvex.exe LICENSE.txt README.txt)
+strip-nondeterminism -T "$(date -d "$release_time" +%s)" "$out/$name.zip" >/dev/null
+cp "$stage/Corvex.exe" "$out/Corvex.exe"
+(cd "$out" && sha256sum "$name.zip" Corvex.exe >SHA256SUMS)
+echo "Release in $out:"
+cat "$out/SHA256SUMS"

@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# Remakes the README's pictures from the real Corvex.exe under Wine, driven
+# with the keyboard as a user would, on a private Xvfb display:
+#   docs/key-dialog.png   the key dialog that the first Encrypt opens
+#   docs/main-window.png  the main window with a text and its cipher text
+#   scripts/screenshots.sh [DIR]      DIR instead of docs/
+set -euo pipefail
+cd "$(dirname "$0")/.."
+. scripts/deps.sh
+. scripts/wine.sh
+
+dir=$(mkdir -p "${1:-docs}" && cd "${1:-docs}" && pwd)
+text="Meet me at the old mill at six."
+key="Corvane-Key"
+
+need_packages "${HOST_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" "${WINE_PACKAGES[@]}" imagemagick xdotool
+cmake --preset windows >/dev/null
+cmake --build --preset windows --target Corvex >/dev/null
+lock_prefix
+trap 'stop_wineserver; stop_xvfb; release_i386_exec' EXIT
+ensure_i386_exec
+start_xvfb
+ensure_prefix
+
+# geometry ID...: the smallest rectangle around those windows.
+geometry() {
+    local id
+    for id in "$@"; do
+        xwininfo -id "$id" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
+            /Width:/ {w=$2} /Height:/ {h=$2} END {print x, y, x + w, y + h}'
+    done | awk 'NR == 1 || $1 < x0 {x0=$1} NR == 1 || $2 < y0 {y0=$2}
+                NR == 1 || $3 > x1 {x1=$3} NR == 1 || $4 > y1 {y1=$4}
+                END {printf "%dx%d+%d+%d", x1 - x0, y1 - y0, x0, y0}'
+}
+
+# shot FILE ID...: waits for the windows to be painted, then saves them.
+shot() {
+    local file=$1
+    shift
+    sleep 3
+    import -window root -crop "$(geometry "$@")" +repage "$file"
+    echo "Saved $file"
+}
+
+wine build/windows/Corvex.exe >/dev/null 2>&1 </dev/null &
+pid=$!
+main=$(wait_window "$pid" "Corvane v1.0" 900) || { echo "Corvex.exe showed no window" >&2; exit 1; }
+# The input field has the focus; keys go to the window under the pointer.
+xdotool mousemove --window "$main" 40 40
+xdotool type --delay 30 "$text"
+xdotool key alt+a e # Action > Encrypt: the key is empty, so it is asked for
+dialog=$(wait_window "$pid" "Please Input Key!" 300) || { echo "no key dialog" >&2; exit 1; }
+xdotool mousemove --window "$dialog" 10 10
+xdotool type --delay 30 "$key"
+shot "$dir/key-dialog.png" "$main" "$dialog"
+xdotool key Return
+for _ in $(seq 300); do
+    wait_window "$pid" "Please Input Key!" 0 >/dev/null || break
+    sleep 0.5
+done
+shot "$dir/main-window.png" "$main"
