@@ -66,8 +66,7 @@ run_step() {
 wine_log=$(mktemp)
 wine_setup=
 trap '[ -n "$wine_setup" ] && kill "$wine_setup" 2>/dev/null; stop_wineserver; stop_xvfb; release_i386_exec; rm -f "$wine_log"' EXIT
-lock_prefix
-if ensure_i386_exec && start_xvfb; then
+if lock_prefix && ensure_i386_exec && start_xvfb; then
     (ensure_prefix && start_wineserver) >"$wine_log" 2>&1 &
     wine_setup=$!
 fi
@@ -78,6 +77,8 @@ run_step "static analysis" bash scripts/lint.sh
 run_step "fuzzing, ${CORVANE_FUZZ_SECONDS:-60}s" bash scripts/fuzz.sh "${CORVANE_FUZZ_SECONDS:-60}"
 
 # The Windows suite runs the real dialogs under Wine, on an Xvfb display.
+# Built while Wine may still be getting ready; run_preset shows any error.
+{ cmake --preset windows && cmake --build --preset windows; } >/dev/null 2>&1
 echo "== windows: waiting for Wine to be ready"
 if [ -n "$wine_setup" ] && wait "$wine_setup"; then
     wine_setup=

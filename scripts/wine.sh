@@ -24,11 +24,13 @@ as_root() {
 
 # One run at a time on a machine: runs on a prefix share its wineserver and
 # each ends it, and the qemu registration below holds for the whole machine.
+# The lock is fd 9; the Wine processes started here close it, so one that
+# outlives its run does not hold the lock.
 lock_prefix() {
-    exec {PREFIX_LOCK}>/tmp/corvane-wine.lock
-    if ! flock -n "$PREFIX_LOCK"; then
-        echo "Another run is using Wine here; waiting for it to end..."
-        flock "$PREFIX_LOCK"
+    exec 9>/tmp/corvane-wine.lock
+    if ! flock -n 9; then
+        echo "Another run is using Wine here; waiting up to 30 minutes for it to end..."
+        flock -w 1800 9 || { echo "Wine is still in use by another run; giving up." >&2; return 1; }
     fi
 }
 
@@ -47,6 +49,9 @@ ensure_i386_exec() {
     else
         echo "This machine cannot run 32-bit x86 programs; using qemu-i386 for Wine's loader."
     fi
+    # Under qemu the input-device drivers crash in winedevice.exe, which
+    # services.exe then starts again and again; nothing here needs them.
+    export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winebus.sys,winehid.sys,wineusb.sys=d"
     if [ ! -e /proc/sys/fs/binfmt_misc/register ]; then
         as_root mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc
     fi
@@ -83,11 +88,18 @@ ensure_prefix() {
     fi
     echo "Creating the Wine prefix in $WINEPREFIX (once; slow under emulation)..."
     mkdir -p "$WINEPREFIX"
-    wine wineboot -i >/dev/null 2>&1 </dev/null
-    wait_wineserver 2400 "creating the prefix"
+    if ! timeout 1500 wine wineboot -i >/dev/null 2>&1 </dev/null 9>&-; then
+        echo "Creating the Wine prefix did not finish within 1500 s." >&2
+        wineserver -k
+        return 1
+    fi
+    # The prefix is made once wineboot returns; services that do not end by
+    # themselves (under emulation some hang) are ended.
+    wait_wineserver 120 "creating the prefix"
     # Without this, every window close under Xvfb waits two seconds.
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 </dev/null
-    wait_wineserver 600 "a registry change"
+    timeout 600 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f \
+        >/dev/null 2>&1 </dev/null 9>&-
+    wait_wineserver 120 "a registry change"
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         echo "The Wine prefix could not be created." >&2
         return 1
@@ -128,7 +140,7 @@ stop_xvfb() {
 # when PID ends or SECONDS pass first.
 wait_window() {
     local pid=$1 caption=$2 id
-    for _ in $(seq $(($3 * 4))); do
+    for _ in $(seq 0 $(($3 * 4))); do
         kill -0 "$pid" 2>/dev/null || return 1
         for id in $(xwininfo -root -children 2>/dev/null |
                     awk -v c="\"$caption\"" 'index($0, c) && !/\(has no name\)/ {print $1}'); do
@@ -149,15 +161,15 @@ wait_window() {
 # otherwise each of them would start it again. Returns once that window is
 # shown, so the desktop process is this script's and not a test's.
 start_wineserver() {
-    wineserver -p >/dev/null 2>&1 </dev/null
-    if ! timeout 1800 wine wineboot >/dev/null 2>&1 </dev/null; then
-        echo "Wine's services did not start within 1800 s." >&2
+    wineserver -p >/dev/null 2>&1 </dev/null 9>&-
+    if ! timeout 900 wine wineboot >/dev/null 2>&1 </dev/null 9>&-; then
+        echo "Wine's services did not start within 900 s." >&2
         return 1
     fi
     # By its path, so that this process is notepad itself, not start.exe.
-    wine "$WINEPREFIX/drive_c/windows/system32/notepad.exe" >/dev/null 2>&1 </dev/null &
-    if ! wait_window $! "Untitled - Notepad" 900 >/dev/null; then
-        echo "Wine's desktop did not come up within 900 s." >&2
+    wine "$WINEPREFIX/drive_c/windows/system32/notepad.exe" >/dev/null 2>&1 </dev/null 9>&- &
+    if ! wait_window $! "Untitled - Notepad" 600 >/dev/null; then
+        echo "Wine's desktop did not come up within 600 s." >&2
         return 1
     fi
 }
