@@ -117,19 +117,12 @@ std::string CaseName(const char* name, const char* engine)
 
 int main(int argc, char** argv)
 {
-    const struct {
-        const char* name;
-        void (*corvane)(benchmark::State&);
-        void (*openssl)(benchmark::State&);
-    } cases[] = {
-        {"Command", Command_Corvane, Command_OpenSSL},
-        {"KeySchedule", KeySchedule_Corvane, KeySchedule_OpenSSL},
-        {"Blocks", Blocks_Corvane, Blocks_OpenSSL},
-    };
-    for (const auto& c : cases) {
-        benchmark::RegisterBenchmark(CaseName(c.name, "Corvane").c_str(), c.corvane);
-        benchmark::RegisterBenchmark(CaseName(c.name, "OpenSSL").c_str(), c.openssl);
-    }
+    benchmark::RegisterBenchmark(CaseName("Command", "Corvane").c_str(), Command_Corvane);
+    benchmark::RegisterBenchmark(CaseName("Command", "OpenSSL").c_str(), Command_OpenSSL);
+    benchmark::RegisterBenchmark(CaseName("KeySchedule", "Corvane").c_str(), KeySchedule_Corvane);
+    benchmark::RegisterBenchmark(CaseName("KeySchedule", "OpenSSL").c_str(), KeySchedule_OpenSSL);
+    benchmark::RegisterBenchmark(CaseName("Blocks", "Corvane").c_str(), Blocks_Corvane);
+    benchmark::RegisterBenchmark(CaseName("Blocks", "OpenSSL").c_str(), Blocks_OpenSSL);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
