@@ -5,11 +5,16 @@
 # code natively; there the loader runs through qemu's user-mode i386
 # emulator, registered with binfmt_misc. That is slow but complete.
 # CORVANE_WINE_EMULATE=1 takes that path on any machine, to try it.
+#
+# The prefix is a 64-bit one, so Wine's own services, its desktop and the
+# helpers these scripts start run as native 64-bit programs on any machine;
+# only Corvex.exe and the 32-bit test programs need the 32-bit loader.
 
 WINE_PACKAGES=(wine wine32:i386 wine64 fonts-wine xvfb xauth x11-utils qemu-user-static)
 
-export WINEPREFIX="${WINEPREFIX:-${XDG_CACHE_HOME:-$HOME/.cache}/corvane/wine32}"
-export WINEARCH=win32
+export WINEPREFIX="${WINEPREFIX:-${XDG_CACHE_HOME:-$HOME/.cache}/corvane/wine64}"
+export WINEARCH=win64
+WINE64=/usr/lib/wine/wine64
 export WINEDEBUG="${WINEDEBUG:--all}"
 # No Mono or Gecko installers, no menu entries, and no debugger: under
 # emulation winedbg cannot read the crashed process and waits for ever.
@@ -49,9 +54,6 @@ ensure_i386_exec() {
     else
         echo "This machine cannot run 32-bit x86 programs; using qemu-i386 for Wine's loader."
     fi
-    # Under qemu the input-device drivers crash in winedevice.exe, which
-    # services.exe then starts again and again; nothing here needs them.
-    export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winebus.sys,winehid.sys,wineusb.sys=d"
     if [ ! -e /proc/sys/fs/binfmt_misc/register ]; then
         as_root mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc
     fi
@@ -88,18 +90,21 @@ ensure_prefix() {
     fi
     echo "Creating the Wine prefix in $WINEPREFIX (once; slow under emulation)..."
     mkdir -p "$WINEPREFIX"
-    if ! timeout 1500 wine wineboot -i >/dev/null 2>&1 </dev/null 9>&-; then
+    # One server for both steps, so the registry change does not start
+    # Wine's services a second time.
+    wineserver -p >/dev/null 2>&1 </dev/null 9>&-
+    if ! timeout 1500 "$WINE64" wineboot -i >/dev/null 2>&1 </dev/null 9>&-; then
         echo "Creating the Wine prefix did not finish within 1500 s." >&2
         wineserver -k
         return 1
     fi
-    # The prefix is made once wineboot returns; services that do not end by
-    # themselves (under emulation some hang) are ended.
-    wait_wineserver 120 "creating the prefix"
     # Without this, every window close under Xvfb waits two seconds.
-    timeout 600 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f \
+    timeout 600 "$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f \
         >/dev/null 2>&1 </dev/null 9>&-
-    wait_wineserver 120 "a registry change"
+    # The prefix is made; the server saves it as it ends, and ends the
+    # services with it.
+    wineserver -k
+    wait_wineserver 120 "creating the prefix"
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         echo "The Wine prefix could not be created." >&2
         return 1
@@ -162,14 +167,12 @@ wait_window() {
 # shown, so the desktop process is this script's and not a test's.
 start_wineserver() {
     wineserver -p >/dev/null 2>&1 </dev/null 9>&-
-    if ! timeout 900 wine wineboot >/dev/null 2>&1 </dev/null 9>&-; then
-        echo "Wine's services did not start within 900 s." >&2
-        return 1
-    fi
-    # By its path, so that this process is notepad itself, not start.exe.
-    wine "$WINEPREFIX/drive_c/windows/system32/notepad.exe" >/dev/null 2>&1 </dev/null 9>&- &
-    if ! wait_window $! "Untitled - Notepad" 600 >/dev/null; then
-        echo "Wine's desktop did not come up within 600 s." >&2
+    # The first process starts the services and the desktop, and its window
+    # shows only after them. By its path, so that this process is notepad
+    # itself, not start.exe.
+    "$WINE64" "$WINEPREFIX/drive_c/windows/system32/notepad.exe" >/dev/null 2>&1 </dev/null 9>&- &
+    if ! wait_window $! "Untitled - Notepad" 900 >/dev/null; then
+        echo "Wine's services and desktop did not come up within 900 s." >&2
         return 1
     fi
 }
