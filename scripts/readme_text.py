@@ -44,6 +44,8 @@ def plain(markdown):
         lines.append(line)
     while lines and lines[-1] == "":
         lines.pop()
+    while lines and lines[0] == "":
+        lines.pop(0)
     return "".join(line + "\r\n" for line in lines)
 
 
