@@ -1,5 +1,6 @@
-# How Corvex.exe compiles the cipher engine. The 32-bit benchmark build
-# (preset host32-release) includes this too, so it times the code that ships.
+# How Corvex.exe compiles the cipher engine (and, in CORVEX_CXX_FLAGS, what
+# all of its code shares). The 32-bit benchmark build (preset
+# host32-release) includes this too, so it times the code that ships.
 #
 # The engine alone is built for speed: a key schedule runs on every command.
 # -fno-tree-reassoc keeps each round as written, the subkey mixed into the
@@ -8,7 +9,7 @@
 # a C runtime there is no memset or memcpy to call. No -fdata-sections: with
 # it GCC puts zero-filled areas in .data on PE targets, where they take room
 # in the file.
-set(CORVANE_CIPHER_FLAGS
-    -O2 -fno-tree-reassoc -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
+set(CORVEX_CXX_FLAGS
+    -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
     -fno-tree-loop-distribute-patterns -ffunction-sections)
-target_compile_options(corvane_cipher PRIVATE ${CORVANE_CIPHER_FLAGS})
+target_compile_options(corvane_cipher PRIVATE -O2 -fno-tree-reassoc ${CORVEX_CXX_FLAGS})

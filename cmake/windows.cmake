@@ -3,11 +3,8 @@ enable_language(RC)
 
 include(${CMAKE_CURRENT_LIST_DIR}/cipher-flags.cmake)
 
-# The front end is built for size. Loops stay loops (no C runtime), and no
-# -fdata-sections, which would put the zero-filled areas in .data.
-set(CORVEX_CXX_FLAGS
-    -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
-    -fno-tree-loop-distribute-patterns -ffunction-sections)
+# The front end is built for size (the build type's -Os), with the same
+# CORVEX_CXX_FLAGS as the engine.
 
 # Shared by Corvex.exe and the Wine tests, which run the same dialogs.
 add_library(corvex_ui OBJECT

@@ -33,18 +33,14 @@ if [ -z "$shot" ]; then
     exit
 fi
 
-trap 'stop_wineserver; stop_xvfb; release_i386_exec' EXIT
+trap stop_wine EXIT
 ensure_i386_exec
 start_xvfb
 ensure_prefix
 wine "$exe" >/dev/null 2>&1 </dev/null &
-# Wait for its main window, then let it finish painting.
+# Wait for its main window, then save it once painted.
 if ! win=$(wait_window $! "Corvane v1.0" 900); then
     echo "Corvex.exe showed no window" >&2
     exit 1
 fi
-sleep 5
-geometry=$(xwininfo -id "$win" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
-    /Width:/ {w=$2} /Height:/ {h=$2} END {printf "%dx%d+%d+%d", w, h, x, y}')
-import -window root -crop "$geometry" +repage "$shot"
-echo "Saved $shot ($geometry)"
+save_windows "$shot" "$win"

@@ -17,30 +17,10 @@ need_packages "${HOST_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" "${WINE_PACKAGES[@]
 cmake --preset windows >/dev/null
 cmake --build --preset windows --target Corvex >/dev/null
 lock_prefix
-trap 'stop_wineserver; stop_xvfb; release_i386_exec' EXIT
+trap stop_wine EXIT
 ensure_i386_exec
 start_xvfb
 ensure_prefix
-
-# geometry ID...: the smallest rectangle around those windows.
-geometry() {
-    local id
-    for id in "$@"; do
-        xwininfo -id "$id" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
-            /Width:/ {w=$2} /Height:/ {h=$2} END {print x, y, x + w, y + h}'
-    done | awk 'NR == 1 || $1 < x0 {x0=$1} NR == 1 || $2 < y0 {y0=$2}
-                NR == 1 || $3 > x1 {x1=$3} NR == 1 || $4 > y1 {y1=$4}
-                END {printf "%dx%d+%d+%d", x1 - x0, y1 - y0, x0, y0}'
-}
-
-# shot FILE ID...: waits for the windows to be painted, then saves them.
-shot() {
-    local file=$1
-    shift
-    sleep 3
-    import -window root -crop "$(geometry "$@")" +repage "$file"
-    echo "Saved $file"
-}
 
 wine build/windows/Corvex.exe >/dev/null 2>&1 </dev/null &
 pid=$!
@@ -52,10 +32,10 @@ xdotool key alt+a e # Action > Encrypt: the key is empty, so it is asked for
 dialog=$(wait_window "$pid" "Please Input Key!" 300) || { echo "no key dialog" >&2; exit 1; }
 xdotool mousemove --window "$dialog" 10 10
 xdotool type --delay 30 "$key"
-shot "$dir/key-dialog.png" "$main" "$dialog"
+save_windows "$dir/key-dialog.png" "$main" "$dialog"
 xdotool key Return
 for _ in $(seq 300); do
     wait_window "$pid" "Please Input Key!" 0 >/dev/null || break
     sleep 0.5
 done
-shot "$dir/main-window.png" "$main"
+save_windows "$dir/main-window.png" "$main"

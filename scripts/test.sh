@@ -65,7 +65,7 @@ run_step() {
 # emulation that takes minutes, mostly of one core.
 wine_log=$(mktemp)
 wine_setup=
-trap '[ -n "$wine_setup" ] && kill "$wine_setup" 2>/dev/null; stop_wineserver; stop_xvfb; release_i386_exec; rm -f "$wine_log"' EXIT
+trap '[ -n "$wine_setup" ] && kill "$wine_setup" 2>/dev/null; stop_wine; rm -f "$wine_log"' EXIT
 if lock_prefix && ensure_i386_exec && start_xvfb; then
     (ensure_prefix && start_wineserver) >"$wine_log" 2>&1 &
     wine_setup=$!
@@ -80,13 +80,13 @@ run_step "fuzzing, ${CORVANE_FUZZ_SECONDS:-60}s" bash scripts/fuzz.sh "${CORVANE
 # Built while Wine may still be getting ready; run_preset shows any error.
 { cmake --preset windows && cmake --build --preset windows; } >/dev/null 2>&1
 echo "== windows: waiting for Wine to be ready"
-if [ -n "$wine_setup" ] && wait "$wine_setup"; then
-    wine_setup=
-    cat "$wine_log"
+wine_ready=no
+[ -n "$wine_setup" ] && wait "$wine_setup" && wine_ready=yes
+wine_setup=
+cat "$wine_log"
+if [ "$wine_ready" = yes ]; then
     run_preset windows
 else
-    wine_setup=
-    cat "$wine_log"
     echo "== windows: Wine could not be set up"
     failed=$((failed + 1))
     status=1

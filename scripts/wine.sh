@@ -180,3 +180,26 @@ start_wineserver() {
 stop_wineserver() {
     wineserver -k >/dev/null 2>&1 || true
 }
+
+# Ends what the scripts started for a run: Wine, Xvfb, the qemu registration.
+stop_wine() {
+    stop_wineserver
+    stop_xvfb
+    release_i386_exec
+}
+
+# save_windows FILE ID...: a PNG of the smallest rectangle around those
+# windows, once they have had time to paint.
+save_windows() {
+    local file=$1 id geometry
+    shift
+    sleep 3
+    geometry=$(for id in "$@"; do
+        xwininfo -id "$id" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
+            /Width:/ {w=$2} /Height:/ {h=$2} END {print x, y, x + w, y + h}'
+    done | awk 'NR == 1 || $1 < x0 {x0=$1} NR == 1 || $2 < y0 {y0=$2}
+                NR == 1 || $3 > x1 {x1=$3} NR == 1 || $4 > y1 {y1=$4}
+                END {printf "%dx%d+%d+%d", x1 - x0, y1 - y0, x0, y0}')
+    import -window root -crop "$geometry" +repage "$file"
+    echo "Saved $file ($geometry)"
+}
