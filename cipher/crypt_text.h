@@ -10,7 +10,8 @@ enum : CryptMode {
 };
 
 // input: a text of 0 to 255 bytes, then zero bytes to the end of its
-// 256-byte area. output: all zero on entry; receives 8 x block count bytes.
+// 256-byte area. output: all zero on entry, or the input area itself (each
+// block is read before it is written); receives 8 x block count bytes.
 // key: zero-terminated, 0 to 55 bytes. An empty text shows the empty-input
 // message and writes nothing.
 void CryptText(unsigned char* output, const unsigned char* input,

@@ -24,17 +24,110 @@ static void ZeroArea(unsigned char* area, int size)
         area[i] = 0;
 }
 
+// The check after Encrypt uses areas of its own. PastedBuffer: the shown
+// cipher text as Decrypt would read it from the input field, then what
+// Decrypt would show for it. WarningText: the warning, joined from parts.
+static unsigned char PastedBuffer[OUTPUT_BUFFER_SIZE];
+static char WarningText[256];
+
+static const char kCannotDecrypt[] = "This cipher text cannot be decrypted whole: ";
+static const char kZeroByte[] = "it contains a byte that cannot be shown, so its end is missing.";
+static const char kTooLong[] = "it is 256 bytes long, too long to be read back.";
+static const char kDoesNotFit[] = "it would not fit the input field if pasted there.";
+static const char kCodePage[] = "the system's code page changed it.";
+static const char kWhatToDo[] =
+    "\r\n\r\nChange the text slightly (for example, add a space) or shorten it, "
+    "and encrypt again.";
+static const char kIncomplete[] =
+    "This cipher text is incomplete: a whole one is a multiple of 8 bytes long, "
+    "so the end of the text shown may be wrong.";
+
+static char* Append(char* to, const char* text)
+{
+    while ((*to = *text++) != 0)
+        ++to;
+    return to;
+}
+
+// How many bytes two texts share from their start, before either ends.
+static int SharedLength(const unsigned char* a, const unsigned char* b)
+{
+    int n = 0;
+    while (n < INPUT_BUFFER_SIZE && a[n] == b[n] && a[n] != 0)
+        ++n;
+    return n;
+}
+
+// Whether the input field would take the shown cipher text if it were
+// pasted there. Without automatic scrolling it refuses a paste whole when
+// the text needs more lines than it shows. The output field has its size,
+// font and wrapping, so the shown text fits if its last line is the one at
+// the bottom of the output field's formatting rectangle, or above it.
+static bool FitsTheInputField(HWND dialog)
+{
+    HWND output = GetDlgItem(dialog, IDC_OUTPUT);
+    RECT format;
+    SendMessageA(output, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+    const LRESULT lines = SendMessageA(output, EM_GETLINECOUNT, 0, 0);
+    const LRESULT bottom = SendMessageA(output, EM_CHARFROMPOS, 0, MAKELPARAM(format.left, format.bottom - 1));
+    return HIWORD(bottom) == lines - 1;
+}
+
+// Whether the cipher text just shown comes back as the text when a user
+// copies it into the input field and decrypts it; if not, the reason.
+// Read back as Decrypt reads the input field, it is what Decrypt would get.
+static const char* CheckShownCipherText(HWND dialog)
+{
+    ZeroArea(PastedBuffer, INPUT_BUFFER_SIZE);
+    GetDlgItemTextA(dialog, IDC_OUTPUT, AsText(PastedBuffer), INPUT_BUFFER_SIZE);
+    if (!FitsTheInputField(dialog))
+        return kDoesNotFit;
+    const int pasted = TextLength(PastedBuffer, INPUT_BUFFER_SIZE);
+    const char* reason = kZeroByte;
+    if (SharedLength(PastedBuffer, OutputBuffer) < pasted)
+        reason = kCodePage;
+    else if (pasted < TextLength(OutputBuffer, OUTPUT_BUFFER_SIZE))
+        reason = kTooLong; // only 255 of 256 bytes are read
+    // Deciphered in place: the area past the pasted text is zero.
+    if (pasted > 0) {
+        CryptText(PastedBuffer, PastedBuffer, KeyBuffer, CRYPT_DECRYPT);
+        const int shared = SharedLength(PastedBuffer, InputBuffer);
+        if (PastedBuffer[shared] == 0 && InputBuffer[shared] == 0)
+            return NULL;
+    }
+    return reason;
+}
+
 // The Encrypt and Decrypt sequence. A short key opens the key dialog once;
-// whatever key stands when it closes is used, short or not.
+// whatever key stands when it closes is used, short or not. A shown cipher
+// text that cannot come back whole, or a cipher text to decrypt that cannot
+// be whole, is warned of last: a command run while the warning is open
+// then finds the areas as after any command.
 static void RunCrypt(HWND dialog, CryptMode mode)
 {
     if (TextLength(KeyBuffer, KEY_BUFFER_SIZE) < 4)
         RunKeyDialog();
     ZeroArea(InputBuffer, INPUT_BUFFER_SIZE);
     GetDlgItemTextA(dialog, IDC_INPUT, AsText(InputBuffer), INPUT_BUFFER_SIZE);
+    // Measured now: an empty text's message lets other commands run, and
+    // they refill InputBuffer. A text that is not empty runs no loop.
+    const int length = TextLength(InputBuffer, INPUT_BUFFER_SIZE);
     CryptText(OutputBuffer, InputBuffer, KeyBuffer, mode);
     SetDlgItemTextA(dialog, IDC_OUTPUT, AsText(OutputBuffer));
+    const char* warning = NULL;
+    if (length > 0) {
+        if (mode == CRYPT_ENCRYPT) {
+            const char* reason = CheckShownCipherText(dialog);
+            if (reason)
+                Append(Append(Append(WarningText, kCannotDecrypt), reason), kWhatToDo);
+            warning = reason ? WarningText : NULL;
+        } else if (length % 8 != 0) {
+            warning = kIncomplete;
+        }
+    }
     ZeroArea(OutputBuffer, OUTPUT_WRITTEN_SIZE);
+    if (warning)
+        MessageBoxA(dialog, warning, "Corvex", MB_OK | MB_ICONWARNING);
 }
 
 // The menu's Encrypt and Decrypt act exactly as a click on their button.

@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include <dlgs.h>
+
 #include "app_state.h"
 #include "crypt_text.h"
 #include "main_window.h"
@@ -190,11 +192,45 @@ BOOL CALLBACK CollectStaticText(HWND child, LPARAM lParam)
 
 } // namespace
 
+HWND FindMessageBoxWithText(const std::string& text)
+{
+    for (HWND w : ThreadDialogs()) {
+        const std::string title = WindowText(w);
+        if (title != "Corvane v1.0" && title != "Please Input Key!" && MessageBoxText(w) == text)
+            return w;
+    }
+    return NULL;
+}
+
 std::string MessageBoxText(HWND box)
 {
     std::string text;
     EnumChildWindows(box, CollectStaticText, reinterpret_cast<LPARAM>(&text));
     return text;
+}
+
+namespace {
+
+BOOL CALLBACK CollectButtons(HWND child, LPARAM lParam)
+{
+    char cls[32] = {};
+    GetClassNameA(child, cls, sizeof cls);
+    if (_stricmp(cls, "Button") == 0 && IsWindowVisible(child))
+        *reinterpret_cast<std::string*>(lParam) += ", " + WindowText(child);
+    return TRUE;
+}
+
+} // namespace
+
+std::string MessageBoxLook(HWND box)
+{
+    HWND owner = GetWindow(box, GW_OWNER);
+    std::string look = owner == NULL ? "unowned" : owner == FindMainWindow() ? "owned" : "owned by another";
+    // The icon is the static control stc1 of the platform's template.
+    HICON icon = reinterpret_cast<HICON>(SendDlgItemMessageA(box, stc1, STM_GETICON, 0, 0));
+    look += icon == NULL ? ", no icon" : icon == LoadIcon(NULL, IDI_WARNING) ? ", warning icon" : ", other icon";
+    EnumChildWindows(box, CollectButtons, reinterpret_cast<LPARAM>(&look));
+    return look;
 }
 
 std::string WindowText(HWND window)

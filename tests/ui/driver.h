@@ -54,7 +54,12 @@ HWND FindKeyDialog(); // the one key dialog, if exactly one is open
 // A message box: a visible dialog that is neither the main window nor a key
 // dialog; caption is filled in.
 HWND FindMessageBox(std::string* caption = nullptr);
+// The message box showing exactly this text, if one is open.
+HWND FindMessageBoxWithText(const std::string& text);
 std::string MessageBoxText(HWND box);
+// How a message box looks, e.g. "owned, warning icon, OK": whether the main
+// window owns it, its icon (none, warning or other), its buttons' texts.
+std::string MessageBoxLook(HWND box);
 std::string WindowText(HWND window);
 std::string ItemText(HWND dialog, int id);
 
