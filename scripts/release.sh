@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the release from a clean checkout of HEAD into dist/:
-#   corvane-1.0-win32.zip   Corvex.exe, README.txt (the user's part of the
+#   corvane-1.0.1-win32.zip   Corvex.exe, README.txt (the user's part of the
 #                           README as plain text with CRLF line ends) and
 #                           LICENSE.txt
 #   Corvex.exe              the same executable, on its own
@@ -26,7 +26,7 @@ done
 
 need_packages "${HOST_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" "${RELEASE_PACKAGES[@]}"
 
-version=1.0
+version=1.0.1
 name="corvane-$version-win32"
 # The release day of this version, for every timestamp in the zip.
 release_time="2026-12-08 00:00:00 UTC"
