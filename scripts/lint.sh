@@ -1,9 +1,20 @@
 #!/usr/bin/env bash
-# Static analysis of the project's own code with cppcheck; fails on findings.
+# Static analysis of the project's own code with cppcheck, and a check that
+# the scripts the README names can run; fails on findings.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/deps.sh
-need_packages cppcheck
+need_packages cppcheck git
+
+# Every script the README names runs as written there: executable in git.
+for script in $(grep -o '`scripts/[A-Za-z0-9_.-]\+' README.md | tr -d '`' | sort -u); do
+    mode=$(git ls-files -s "$script" | cut -d' ' -f1)
+    if [ "$mode" != 100755 ]; then
+        echo "$script is named in the README but is not executable in git (mode ${mode:-untracked})" >&2
+        exit 1
+    fi
+done
+
 cppcheck --enable=warning,performance,portability,style --error-exitcode=1 --std=c++17 \
     --inline-suppr --quiet -I cipher -I ui -I res --library=windows \
     -D_WIN32 -DWIN32_LEAN_AND_MEAN -DNOCRYPT cipher ui

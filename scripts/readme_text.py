@@ -1,3 +1,4 @@
+#!/usr/bin/env python3
 """Prints the user's part of README.md (between the user-guide markers) as
 plain text with CRLF line ends, for README.txt in the release zip.
     readme_text.py README.md > README.txt
