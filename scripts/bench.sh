@@ -4,7 +4,8 @@
 # and a 32-bit x86 build that compiles the engine with Corvex.exe's own
 # flags (Command32/*, ...), timed against Debian's 32-bit OpenSSL. Prints
 # each ratio Corvane/OpenSSL and the key schedule's cycles per round.
-#   scripts/bench.sh [--json FILE]    FILE gets both builds' results
+#   scripts/bench.sh [--json FILE]    FILE gets the builds' results
+# Where 32-bit x86 programs cannot run, only the x86-64 build is timed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/deps.sh
@@ -21,36 +22,43 @@ g++ -O2 bench/clock_probe.cpp -o "$work/clock_probe"
 ghz=$("$work/clock_probe")
 
 # 32-bit programs must run on the processor itself, not through the qemu
-# registration that scripts/wine.sh makes on machines that need it.
-if [ -e /proc/sys/fs/binfmt_misc/corvane-i386 ]; then
-    echo "qemu-i386 is registered for 32-bit programs (a Wine run is going on?); try again after it." >&2
-    exit 1
+# registration that a Wine run makes on machines that need it: wait for any
+# such run to end, and keep others out meanwhile.
+. scripts/wine.sh
+lock_prefix
+drop_stale_i386_exec
+
+# bench PRESET: builds and times one build; fails if it cannot run here.
+bench() {
+    cmake --preset "$1" >/dev/null
+    cmake --build --preset "$1" --target cipher_bench >/dev/null
+    "build/$1/cipher_bench" --benchmark_list_tests >/dev/null 2>&1 || return 1
+    "build/$1/cipher_bench" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
+        --benchmark_out="$work/$1.json" --benchmark_out_format=json
+}
+
+bench host-release
+builds=(host-release)
+if bench host32-release; then
+    builds+=(host32-release)
+else
+    echo "Not timed: the shipped 32-bit build needs a machine that runs i386 code natively, and this one cannot."
 fi
 
-for preset in host-release host32-release; do
-    cmake --preset "$preset" >/dev/null
-    cmake --build --preset "$preset" --target cipher_bench >/dev/null
-    if ! "build/$preset/cipher_bench" --benchmark_list_tests >/dev/null 2>&1; then
-        echo "build/$preset/cipher_bench cannot run on this machine (no 32-bit x86 support)." >&2
-        exit 1
-    fi
-    "build/$preset/cipher_bench" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
-        --benchmark_out="$work/$preset.json" --benchmark_out_format=json
-done
-
-python3 - "$work/host-release.json" "$work/host32-release.json" "$ghz" "${json:-}" <<'PY'
+python3 - "$ghz" "${json:-}" "${builds[@]/#/$work/}" <<'PY'
 import json, sys
-runs = [json.load(open(f)) for f in sys.argv[1:3]]
-ghz = float(sys.argv[3])
+ghz = float(sys.argv[1])
+runs = [json.load(open(f + ".json")) for f in sys.argv[3:]]
 merged = runs[0]
-merged["benchmarks"] += runs[1]["benchmarks"]
-merged["context"]["build_32"] = runs[1]["context"]
-if sys.argv[4]:
-    json.dump(merged, open(sys.argv[4], "w"), indent=2)
+for run in runs[1:]:
+    merged["benchmarks"] += run["benchmarks"]
+    merged["context"]["build_32"] = run["context"]
+if sys.argv[2]:
+    json.dump(merged, open(sys.argv[2], "w"), indent=2)
 median = {b["run_name"]: b["cpu_time"] for b in merged["benchmarks"] if b.get("aggregate_name") == "median"}
 print(f"\ncore clock, estimated: {ghz:.2f} GHz")
 rounds = 521 * 16
-for bits, suffix in (("x86-64, Release", ""), ("i686, as Corvex.exe", "32")):
+for bits, suffix in (("x86-64, Release", ""), ("i686, as Corvex.exe", "32"))[:len(runs)]:
     print(f"{bits}:")
     for name in ("Command", "KeySchedule", "Blocks"):
         c, o = median[f"{name}{suffix}/Corvane"], median[f"{name}{suffix}/OpenSSL"]

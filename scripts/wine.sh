@@ -29,8 +29,8 @@ as_root() {
 
 # One run at a time on a machine: runs on a prefix share its wineserver and
 # each ends it, and the qemu registration below holds for the whole machine.
-# The lock is fd 9; the Wine processes started here close it, so one that
-# outlives its run does not hold the lock.
+# The lock is fd 9; the Wine and Xvfb processes started here close it, so
+# one that outlives its run does not hold the lock.
 lock_prefix() {
     exec 9>/tmp/corvane-wine.lock
     if ! flock -n 9; then
@@ -42,11 +42,19 @@ lock_prefix() {
 BINFMT_ENTRY=/proc/sys/fs/binfmt_misc/corvane-i386
 BINFMT_REGISTERED=
 
+# Removes a registration that a killed run left behind. Only while holding
+# the lock: then no run is using one.
+drop_stale_i386_exec() {
+    if [ -e "$BINFMT_ENTRY" ]; then
+        echo -1 | as_root tee "$BINFMT_ENTRY" >/dev/null
+    fi
+}
+
 # Makes 32-bit x86 Linux programs run, through qemu if the kernel cannot or
 # CORVANE_WINE_EMULATE=1 asks for it. A registration left by an earlier run
 # is removed first, so the native path is always tried as it is.
 ensure_i386_exec() {
-    [ -e "$BINFMT_ENTRY" ] && echo -1 | as_root tee "$BINFMT_ENTRY" >/dev/null
+    drop_stale_i386_exec
     if [ "${CORVANE_WINE_EMULATE:-0}" = 1 ]; then
         echo "CORVANE_WINE_EMULATE=1: running Wine's 32-bit loader through qemu-i386."
     elif /usr/lib/wine/wine --version >/dev/null 2>&1; then
@@ -118,7 +126,7 @@ XVFB_PID=
 start_xvfb() {
     local out
     out=$(mktemp)
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$out" >/dev/null 2>&1 &
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$out" >/dev/null 2>&1 9>&- &
     XVFB_PID=$!
     for _ in $(seq 300); do
         if [ -s "$out" ]; then
