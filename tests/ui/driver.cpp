@@ -11,11 +11,14 @@
 
 namespace {
 
-constexpr UINT kTickMs = 20;
+constexpr UINT kTickMs = 10;
 constexpr DWORD kStepTimeoutMs = 20000;
 constexpr DWORD kRecloseMs = 1000;
 
 Script* g_running = nullptr;
+// Once a step has timed out, later scripts are not run: a fault that makes
+// one step wait in vain usually makes every later test wait too.
+bool g_timedOut = false;
 
 struct Found {
     std::vector<HWND> windows;
@@ -65,6 +68,10 @@ Script& Script::Wait(std::string what, std::function<bool()> ready)
 
 INT_PTR Script::RunMainWindow()
 {
+    if (g_timedOut) {
+        failure_ = "not run: a step of an earlier test timed out";
+        return -1;
+    }
     g_running = this;
     next_ = 0;
     stepStarted_ = GetTickCount();
@@ -127,6 +134,7 @@ void Script::OnTick()
 void Script::Abort(const std::string& why)
 {
     aborted_ = true;
+    g_timedOut = true;
     failure_ = why;
     CloseAll();
 }

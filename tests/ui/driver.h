@@ -27,7 +27,8 @@ public:
     // Runs the main window with this script; returns DialogBoxParamA's result.
     // When a step times out, or windows stay open after the last step, every
     // open window is closed (again each second, whatever opens next) and the
-    // step is reported through the failure text.
+    // step is reported through the failure text. After such a time-out, no
+    // later script runs: each fails at once, saying so.
     INT_PTR RunMainWindow();
     const std::string& failure() const { return failure_; }
     bool finished() const { return next_ == steps_.size(); }

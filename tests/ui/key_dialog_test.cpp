@@ -70,13 +70,15 @@ TEST_F(KeyDialog, EnterConfirmsLikeOk)
     EXPECT_EQ(Key(), "enter key");
 }
 
-TEST_F(KeyDialog, TypedCharactersReachTheKey)
+TEST_F(KeyDialog, KeyTypedAsItOpensReachesTheKey)
 {
-    EXPECT_EQ(RunInputKey([](HWND dlg) {
-                  HWND field = GetDlgItem(dlg, IDC_KEY);
+    // Keys go where the focus is, as a keyboard's would: the dialog must
+    // open with the focus in its field. Enter then confirms.
+    EXPECT_EQ(RunInputKey([](HWND) {
+                  HWND focus = GetFocus();
                   for (char c : std::string("typed"))
-                      PostMessageA(field, WM_CHAR, static_cast<unsigned char>(c), 1);
-                  PostMessageA(field, WM_KEYDOWN, VK_RETURN, 0x001C0001);
+                      PostMessageA(focus, WM_CHAR, static_cast<unsigned char>(c), 1);
+                  PostMessageA(focus, WM_KEYDOWN, VK_RETURN, 0x001C0001);
               }),
               "");
     EXPECT_EQ(Key(), "typed");

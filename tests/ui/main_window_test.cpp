@@ -158,12 +158,17 @@ TEST_F(MainWindow, ShortKeyIsUsedAndAskedForAgain)
     Start(s);
     TypeInput(s, kText);
     CommandWithKey(s, IDC_ENCRYPT, false, "abc");
-    // Three bytes are still too few: the next command asks again.
+    // Three bytes are still too few: the next command asks again. Four are
+    // enough: the command after them asks no more.
     CommandWithKey(s, IDC_DECRYPT, false, "x");
+    CommandWithKey(s, IDC_ENCRYPT, false, "four");
+    CommandAndRead(s, IDC_ENCRYPT, false);
     Run(s);
-    ASSERT_EQ(outputs_.size(), 2u);
+    ASSERT_EQ(outputs_.size(), 4u);
     EXPECT_EQ(outputs_[0], ExpectedOutput("abc", kText, true));
     EXPECT_EQ(outputs_[1], ExpectedOutput("x", kText, false));
+    EXPECT_EQ(outputs_[2], ExpectedOutput("four", kText, true));
+    EXPECT_EQ(outputs_[3], outputs_[2]);
 }
 
 TEST_F(MainWindow, EmptyKeyIsUsedWhenConfirmedEmpty)
