@@ -42,6 +42,16 @@ static const char kIncomplete[] =
     "This cipher text is incomplete: a whole one is a multiple of 8 bytes long, "
     "so the end of the text shown may be wrong.";
 
+constexpr size_t Longer(size_t a, size_t b)
+{
+    return a > b ? a : b;
+}
+static_assert(sizeof kCannotDecrypt + sizeof kWhatToDo +
+                      Longer(Longer(sizeof kZeroByte, sizeof kTooLong),
+                             Longer(sizeof kDoesNotFit, sizeof kCodePage)) <=
+                  sizeof WarningText,
+              "every warning fits WarningText");
+
 static char* Append(char* to, const char* text)
 {
     while ((*to = *text++) != 0)
