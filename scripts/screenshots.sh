@@ -3,6 +3,7 @@
 # with the keyboard as a user would, on a private Xvfb display:
 #   docs/key-dialog.png   the key dialog that the first Encrypt opens
 #   docs/main-window.png  the main window with a text and its cipher text
+#   docs/warning.png      the warning for a cipher text that cannot come back
 #   scripts/screenshots.sh [DIR]      DIR instead of docs/
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -11,6 +12,8 @@ cd "$(dirname "$0")/.."
 
 dir=$(mkdir -p "${1:-docs}" && cd "${1:-docs}" && pwd)
 text="Meet me at the old mill at six."
+# Under this key its cipher text has a zero byte in its last block.
+cut_text="Meet me at the old mill at dusk!"
 key="Corvane-Key"
 
 need_packages "${HOST_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" "${WINE_PACKAGES[@]}" imagemagick xdotool
@@ -39,3 +42,9 @@ for _ in $(seq 300); do
     sleep 0.5
 done
 save_windows "$dir/main-window.png" "$main"
+# The input field has the focus again: replace its text and encrypt.
+xdotool key ctrl+a
+xdotool type --delay 30 "$cut_text"
+xdotool key alt+a e
+warning=$(wait_window "$pid" "Corvex" 300) || { echo "no warning" >&2; exit 1; }
+save_windows "$dir/warning.png" "$main" "$warning"
