@@ -21,23 +21,38 @@ Script* g_running = nullptr;
 bool g_timedOut = false;
 
 struct Found {
+    bool shownOnly;
     std::vector<HWND> windows;
 };
 
 BOOL CALLBACK CollectDialog(HWND window, LPARAM lParam)
 {
+    Found* f = reinterpret_cast<Found*>(lParam);
     char cls[64] = {};
     GetClassNameA(window, cls, sizeof cls);
-    if (strcmp(cls, "#32770") == 0 && IsWindowVisible(window))
-        reinterpret_cast<Found*>(lParam)->windows.push_back(window);
+    if (strcmp(cls, "#32770") == 0 && (!f->shownOnly || IsWindowVisible(window)))
+        f->windows.push_back(window);
     return TRUE;
 }
 
-std::vector<HWND> ThreadDialogs()
+std::vector<HWND> ThreadDialogs(bool shownOnly = true)
 {
-    Found f;
+    Found f = {shownOnly, {}};
     EnumThreadWindows(GetCurrentThreadId(), CollectDialog, reinterpret_cast<LPARAM>(&f));
     return f.windows;
+}
+
+HWND MessageBoxAmong(const std::vector<HWND>& dialogs, std::string* caption)
+{
+    for (HWND w : dialogs) {
+        std::string title = WindowText(w);
+        if (title == "Corvane v1.0" || title == "Please Input Key!")
+            continue;
+        if (caption)
+            *caption = title;
+        return w;
+    }
+    return NULL;
 }
 
 std::string OpenCaptions()
@@ -173,15 +188,12 @@ HWND FindKeyDialog()
 
 HWND FindMessageBox(std::string* caption)
 {
-    for (HWND w : ThreadDialogs()) {
-        std::string title = WindowText(w);
-        if (title == "Corvane v1.0" || title == "Please Input Key!")
-            continue;
-        if (caption)
-            *caption = title;
-        return w;
-    }
-    return NULL;
+    return MessageBoxAmong(ThreadDialogs(), caption);
+}
+
+HWND FindMessageBoxShownOrNot()
+{
+    return MessageBoxAmong(ThreadDialogs(false), nullptr);
 }
 
 namespace {

@@ -55,6 +55,9 @@ HWND FindKeyDialog(); // the one key dialog, if exactly one is open
 // A message box: a visible dialog that is neither the main window nor a key
 // dialog; caption is filled in.
 HWND FindMessageBox(std::string* caption = nullptr);
+// A message box that may not be shown yet: its dialog loop shows it only
+// once the queue is empty, and a timer tick may come first.
+HWND FindMessageBoxShownOrNot();
 // The message box showing exactly this text, if one is open.
 HWND FindMessageBoxWithText(const std::string& text);
 std::string MessageBoxText(HWND box);
