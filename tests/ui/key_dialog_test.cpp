@@ -73,9 +73,16 @@ TEST_F(KeyDialog, EnterConfirmsLikeOk)
 TEST_F(KeyDialog, KeyTypedAsItOpensReachesTheKey)
 {
     // Keys go where the focus is, as a keyboard's would: the dialog must
-    // open with the focus in its field. Enter then confirms.
-    EXPECT_EQ(RunInputKey([](HWND) {
-                  HWND focus = GetFocus();
+    // open with the focus in its field. Enter then confirms. The display is
+    // shared with the other Wine tests, and while one of their windows is in
+    // front this thread has no focus: bring the dialog back to the front,
+    // which gives the focus back to the control that had it.
+    EXPECT_EQ(RunInputKey([](HWND dlg) {
+                  HWND focus = NULL;
+                  for (int i = 0; i < 100 && focus == NULL; ++i) {
+                      SetForegroundWindow(dlg);
+                      focus = GetFocus();
+                  }
                   for (char c : std::string("typed"))
                       PostMessageA(focus, WM_CHAR, static_cast<unsigned char>(c), 1);
                   PostMessageA(focus, WM_KEYDOWN, VK_RETURN, 0x001C0001);
