@@ -127,10 +127,10 @@ static void RunCrypt(HWND dialog, CryptMode mode)
     const char* warning = NULL;
     if (length > 0) {
         if (mode == CRYPT_ENCRYPT) {
-            const char* reason = CheckShownCipherText(dialog);
-            if (reason)
+            if (const char* reason = CheckShownCipherText(dialog)) {
                 Append(Append(Append(WarningText, kCannotDecrypt), reason), kWhatToDo);
-            warning = reason ? WarningText : NULL;
+                warning = WarningText;
+            }
         } else if (length % 8 != 0) {
             warning = kIncomplete;
         }

@@ -42,14 +42,20 @@ std::vector<HWND> ThreadDialogs(bool shownOnly = true)
     return f.windows;
 }
 
+// A dialog that is neither the main window nor a key dialog.
+bool IsMessageBox(HWND dialog)
+{
+    const std::string title = WindowText(dialog);
+    return title != "Corvane v1.0" && title != "Please Input Key!";
+}
+
 HWND MessageBoxAmong(const std::vector<HWND>& dialogs, std::string* caption)
 {
     for (HWND w : dialogs) {
-        std::string title = WindowText(w);
-        if (title == "Corvane v1.0" || title == "Please Input Key!")
+        if (!IsMessageBox(w))
             continue;
         if (caption)
-            *caption = title;
+            *caption = WindowText(w);
         return w;
     }
     return NULL;
@@ -214,11 +220,9 @@ BOOL CALLBACK CollectStaticText(HWND child, LPARAM lParam)
 
 HWND FindMessageBoxWithText(const std::string& text)
 {
-    for (HWND w : ThreadDialogs()) {
-        const std::string title = WindowText(w);
-        if (title != "Corvane v1.0" && title != "Please Input Key!" && MessageBoxText(w) == text)
+    for (HWND w : ThreadDialogs())
+        if (IsMessageBox(w) && MessageBoxText(w) == text)
             return w;
-    }
     return NULL;
 }
 

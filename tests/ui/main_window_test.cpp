@@ -20,10 +20,13 @@ const std::string kText = "Attack at dawn, by the old mill.";
 const std::string kShortText = "Hold"; // ends inside kText's first block
 
 const std::string kCannotDecrypt = "This cipher text cannot be decrypted whole: ";
+const std::string kZeroByte = "it contains a byte that cannot be shown, so its end is missing.";
+const std::string kTooLong = "it is 256 bytes long, too long to be read back.";
+const std::string kDoesNotFit = "it would not fit the input field if pasted there.";
+const std::string kCodePage = "the system's code page changed it.";
 const std::string kWhatToDo =
     "\r\n\r\nChange the text slightly (for example, add a space) or shorten it, and encrypt again.";
-const std::string kZeroByteWarning =
-    kCannotDecrypt + "it contains a byte that cannot be shown, so its end is missing." + kWhatToDo;
+const std::string kZeroByteWarning = kCannotDecrypt + kZeroByte + kWhatToDo;
 const std::string kIncompleteWarning =
     "This cipher text is incomplete: a whole one is a multiple of 8 bytes long, "
     "so the end of the text shown may be wrong.";
@@ -516,13 +519,13 @@ TEST_F(MainWindow, WarnsExactlyWhenThePastedCipherTextDoesNotComeBack)
         const std::string cipher = ExpectedOutput(t.key, t.read, true);
         std::string expected;
         if (t.pasted.empty() && !t.shown.empty())
-            expected = "it would not fit the input field if pasted there.";
+            expected = kDoesNotFit;
         else if (t.pasted != cipher.substr(0, t.pasted.size()))
-            expected = "the system's code page changed it.";
+            expected = kCodePage;
         else if (cipher.size() == 256)
-            expected = "it is 256 bytes long, too long to be read back.";
+            expected = kTooLong;
         else
-            expected = "it contains a byte that cannot be shown, so its end is missing.";
+            expected = kZeroByte;
         EXPECT_EQ(reason, expected) << "text " << i;
     }
     for (const auto& c : counts)
