@@ -22,4 +22,18 @@ inline char* AsText(unsigned char* area)
     return reinterpret_cast<char*>(area);
 }
 
+// What reading a field's text as ANSI bytes made of it.
+enum FieldRead : int {
+    FIELD_READ_WHOLE,   // the bytes are the field's text
+    FIELD_READ_CHANGED, // the code page could not hold some of its characters
+    FIELD_READ_CUT,     // the start that fits the area, unchanged
+};
+
+// GetDlgItemTextA of control id into an area of size bytes (at most
+// INPUT_BUFFER_SIZE), and what that made of the field's text.
+FieldRead ReadField(HWND dialog, int id, unsigned char* area, int size);
+
+// Copies text to the end of to, zero byte included; returns where it ends.
+char* Append(char* to, const char* text);
+
 #endif

@@ -8,11 +8,30 @@ void RunKeyDialog()
     DialogBoxParamA(AppInstance, "DIALOG_1", NULL, KeyDialogProc, 0);
 }
 
-// OK replaces the key with the field's first 55 bytes. The rest of the area
-// is left as it is: nothing reads past the new zero byte.
+static const char kKeyNotHeld[] =
+    "Some characters of this key are not in this system's code page, so it would be used as:\r\n\r\n";
+static const char kUseItAnyway[] = "\r\n\r\nUse it anyway? Choose No to type another key.";
+
+// OK replaces the key with the field's first 55 bytes. The code page turns
+// characters it cannot hold into the same '?' or look-alike, which makes
+// many keys one, so such a key is used only if the user says so: keys made
+// that way before must still decrypt. The rest of the area is left as it
+// is: nothing reads past the new zero byte.
 static void OnKeyConfirmed(HWND dialog)
 {
-    GetDlgItemTextA(dialog, IDC_KEY, AsText(KeyBuffer), KEY_BUFFER_SIZE);
+    unsigned char key[KEY_BUFFER_SIZE];
+    if (ReadField(dialog, IDC_KEY, key, KEY_BUFFER_SIZE) == FIELD_READ_CHANGED) {
+        char text[sizeof kKeyNotHeld + KEY_BUFFER_SIZE + sizeof kUseItAnyway];
+        Append(Append(Append(text, kKeyNotHeld), AsText(key)), kUseItAnyway);
+        if (MessageBoxA(dialog, text, "Corvex", MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES) {
+            HWND field = GetDlgItem(dialog, IDC_KEY);
+            SetFocus(field);
+            SendMessageA(field, EM_SETSEL, 0, -1);
+            return;
+        }
+    }
+    for (int i = 0; (KeyBuffer[i] = key[i]) != 0; ++i) {
+    }
     SendMessageA(dialog, WM_CLOSE, 0, 0);
 }
 

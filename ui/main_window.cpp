@@ -35,9 +35,15 @@ static const char kZeroByte[] = "it contains a byte that cannot be shown, so its
 static const char kTooLong[] = "it is 256 bytes long, too long to be read back.";
 static const char kDoesNotFit[] = "it would not fit the input field if pasted there.";
 static const char kCodePage[] = "the system's code page changed it.";
-static const char kWhatToDo[] =
-    "\r\n\r\nChange the text slightly (for example, add a space) or shorten it, "
-    "and encrypt again.";
+// What the text itself lost before it was encrypted.
+static const char kTextNotHeld[] =
+    "the text has characters this system's code page cannot hold, so others were encrypted.";
+static const char kTextOver255[] = "only the text's first 255 bytes were encrypted.";
+// What to do, then kEncryptAgain.
+static const char kWhatToDo[] = "\r\n\r\nChange the text slightly (for example, add a space) or shorten it";
+static const char kReplaceThem[] = "\r\n\r\nReplace them";
+static const char kShortenIt[] = "\r\n\r\nShorten the text";
+static const char kEncryptAgain[] = ", and encrypt again.";
 static const char kIncomplete[] =
     "This cipher text is incomplete: a whole one is a multiple of 8 bytes long, "
     "so the end of the text shown may be wrong.";
@@ -46,18 +52,13 @@ constexpr size_t Longer(size_t a, size_t b)
 {
     return a > b ? a : b;
 }
-static_assert(sizeof kCannotDecrypt + sizeof kWhatToDo +
-                      Longer(Longer(sizeof kZeroByte, sizeof kTooLong),
-                             Longer(sizeof kDoesNotFit, sizeof kCodePage)) <=
+static_assert(sizeof kCannotDecrypt + sizeof kEncryptAgain +
+                      Longer(sizeof kWhatToDo + Longer(Longer(sizeof kZeroByte, sizeof kTooLong),
+                                                       Longer(sizeof kDoesNotFit, sizeof kCodePage)),
+                             Longer(sizeof kTextNotHeld + sizeof kReplaceThem,
+                                    sizeof kTextOver255 + sizeof kShortenIt)) <=
                   sizeof WarningText,
               "every warning fits WarningText");
-
-static char* Append(char* to, const char* text)
-{
-    while ((*to = *text++) != 0)
-        ++to;
-    return to;
-}
 
 // How many bytes two texts share from their start, before either ends.
 static int SharedLength(const unsigned char* a, const unsigned char* b)
@@ -68,19 +69,40 @@ static int SharedLength(const unsigned char* a, const unsigned char* b)
     return n;
 }
 
+// The y of a character in an edit field, or -1 if it has none.
+static int CharTop(HWND field, WPARAM index)
+{
+    const LRESULT at = SendMessageA(field, EM_POSFROMCHAR, index, 0);
+    return at == -1 ? -1 : static_cast<short>(HIWORD(at));
+}
+
 // Whether the input field would take the shown cipher text if it were
 // pasted there. Without automatic scrolling it refuses a paste whole when
-// the text needs more lines than it shows. The output field has its size,
-// font and wrapping, so the shown text fits if its last line is the one at
-// the bottom of the output field's formatting rectangle, or above it.
-static bool FitsTheInputField(HWND dialog)
+// the text needs more lines than its formatting rectangle holds whole: the
+// rectangle's height over the line height, rounded down. The rectangle may
+// keep a partial last line, so lines are counted, not looked up at its
+// bottom. The output field has the input field's size, font and wrapping.
+bool FitsTheInputField(HWND dialog)
 {
     HWND output = GetDlgItem(dialog, IDC_OUTPUT);
+    const LRESULT lines = SendMessageA(output, EM_GETLINECOUNT, 0, 0);
+    // Positions are measured from line 0 at the top.
+    if (SendMessageA(output, EM_GETFIRSTVISIBLELINE, 0, 0) != 0)
+        return false;
+    if (lines <= 1)
+        return true;
     RECT format;
     SendMessageA(output, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
-    const LRESULT lines = SendMessageA(output, EM_GETLINECOUNT, 0, 0);
-    const LRESULT bottom = SendMessageA(output, EM_CHARFROMPOS, 0, MAKELPARAM(format.left, format.bottom - 1));
-    return HIWORD(bottom) == lines - 1;
+    const int top = CharTop(output, 0);
+    const int next = CharTop(output, static_cast<WPARAM>(SendMessageA(output, EM_LINEINDEX, 1, 0)));
+    // Line 1 has no position only when it is empty and last: then the text
+    // is one line and a line break, which the field, some five lines of its
+    // font tall at any size, holds.
+    if (next < 0)
+        return lines == 2;
+    if (top < 0 || next <= top)
+        return false;
+    return lines <= (format.bottom - format.top) / (next - top);
 }
 
 // Whether the cipher text just shown comes back as the text when a user
@@ -93,11 +115,12 @@ static const char* CheckShownCipherText(HWND dialog)
     if (!FitsTheInputField(dialog))
         return kDoesNotFit;
     const int pasted = TextLength(PastedBuffer, INPUT_BUFFER_SIZE);
+    const int shown = TextLength(OutputBuffer, OUTPUT_BUFFER_SIZE);
     const char* reason = kZeroByte;
     if (SharedLength(PastedBuffer, OutputBuffer) < pasted)
         reason = kCodePage;
-    else if (pasted < TextLength(OutputBuffer, OUTPUT_BUFFER_SIZE))
-        reason = kTooLong; // only 255 of 256 bytes are read
+    else if (pasted < shown) // only 255 of 256 bytes are read
+        reason = shown == OUTPUT_WRITTEN_SIZE ? kTooLong : kCodePage;
     // Deciphered in place: the area past the pasted text is zero.
     if (pasted > 0) {
         CryptText(PastedBuffer, PastedBuffer, KeyBuffer, CRYPT_DECRYPT);
@@ -108,17 +131,34 @@ static const char* CheckShownCipherText(HWND dialog)
     return reason;
 }
 
+// Why the text will not come back as typed after Encrypt, if it will not,
+// and what to do about it.
+static const char* EncryptWarning(HWND dialog, FieldRead input, const char** whatToDo)
+{
+    *whatToDo = kWhatToDo;
+    if (input == FIELD_READ_CHANGED) {
+        *whatToDo = kReplaceThem;
+        return kTextNotHeld;
+    }
+    if (input == FIELD_READ_CUT) {
+        *whatToDo = kShortenIt;
+        return kTextOver255;
+    }
+    return CheckShownCipherText(dialog);
+}
+
 // The Encrypt and Decrypt sequence. A short key opens the key dialog once;
-// whatever key stands when it closes is used, short or not. A shown cipher
-// text that cannot come back whole, or a cipher text to decrypt that cannot
-// be whole, is warned of last: a command run while the warning is open
-// then finds the areas as after any command.
+// whatever key stands when it closes is used, short or not. A text that is
+// not encrypted as typed, a shown cipher text that cannot come back whole,
+// or a cipher text to decrypt that cannot be whole, is warned of last: a
+// command run while the warning is open then finds the areas as after any
+// command.
 static void RunCrypt(HWND dialog, CryptMode mode)
 {
     if (TextLength(KeyBuffer, KEY_BUFFER_SIZE) < 4)
         RunKeyDialog();
     ZeroArea(InputBuffer, INPUT_BUFFER_SIZE);
-    GetDlgItemTextA(dialog, IDC_INPUT, AsText(InputBuffer), INPUT_BUFFER_SIZE);
+    const FieldRead input = ReadField(dialog, IDC_INPUT, InputBuffer, INPUT_BUFFER_SIZE);
     // Measured now: an empty text's message lets other commands run, and
     // they refill InputBuffer. A text that is not empty runs no loop.
     const int length = TextLength(InputBuffer, INPUT_BUFFER_SIZE);
@@ -127,8 +167,9 @@ static void RunCrypt(HWND dialog, CryptMode mode)
     const char* warning = NULL;
     if (length > 0) {
         if (mode == CRYPT_ENCRYPT) {
-            if (const char* reason = CheckShownCipherText(dialog)) {
-                Append(Append(Append(WarningText, kCannotDecrypt), reason), kWhatToDo);
+            const char* whatToDo;
+            if (const char* reason = EncryptWarning(dialog, input, &whatToDo)) {
+                Append(Append(Append(Append(WarningText, kCannotDecrypt), reason), whatToDo), kEncryptAgain);
                 warning = WarningText;
             }
         } else if (length % 8 != 0) {
