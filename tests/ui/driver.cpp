@@ -1,6 +1,9 @@
 #include "driver.h"
 
+#include <stdlib.h>
 #include <string.h>
+
+#include <gtest/gtest.h>
 
 #include <dlgs.h>
 
@@ -289,6 +292,28 @@ void DismissMessageBox(HWND box)
 void SetItemText(HWND dialog, int id, const std::string& text)
 {
     SetDlgItemTextA(dialog, id, text.c_str());
+}
+
+void SetItemTextW(HWND dialog, int id, const std::wstring& text)
+{
+    SendMessageW(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+std::wstring ItemTextW(HWND dialog, int id)
+{
+    wchar_t buf[1024] = {};
+    GetWindowTextW(GetDlgItem(dialog, id), buf, 1024);
+    return buf;
+}
+
+UINT CodePage()
+{
+    const char* locale = getenv("LC_ALL");
+    const std::string name = locale ? locale : "";
+    const UINT cp = GetACP();
+    if ((name.rfind("ja_JP", 0) == 0 && cp != 932) || (name.rfind("ru_RU", 0) == 0 && cp != 1251))
+        ADD_FAILURE() << "code page " << cp << " under LC_ALL=" << name;
+    return cp;
 }
 
 void ResetAreas()

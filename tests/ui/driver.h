@@ -72,6 +72,13 @@ void Click(HWND dialog, int id);
 void PostMenu(HWND dialog, int id);
 void DismissMessageBox(HWND box);
 void SetItemText(HWND dialog, int id, const std::string& text);
+// As a Unicode paste arrives: the fields hold wide characters.
+void SetItemTextW(HWND dialog, int id, const std::wstring& text);
+std::wstring ItemTextW(HWND dialog, int id);
+
+// The ANSI code page, checked against the locale that Wine takes it from:
+// a Japanese one gives 932, a Russian one 1251.
+UINT CodePage();
 
 // Resets the process-wide areas to their state at program start.
 void ResetAreas();
