@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the release from a clean checkout of HEAD into dist/:
-#   corvane-1.0.1-win32.zip   Corvex.exe, README.txt (the user's part of the
+#   corvane-VERSION-win32.zip Corvex.exe, README.txt (the user's part of the
 #                           README as plain text with CRLF line ends) and
 #                           LICENSE.txt
 #   Corvex.exe              the same executable, on its own
@@ -26,11 +26,6 @@ done
 
 need_packages "${HOST_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" "${RELEASE_PACKAGES[@]}"
 
-version=1.0.1
-name="corvane-$version-win32"
-# The release day of this version, for every timestamp in the zip.
-release_time="2026-12-08 00:00:00 UTC"
-
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 if [ -z "$src" ]; then
@@ -40,6 +35,17 @@ if [ -z "$src" ]; then
     git clone -q "$root" "$work/src"
     src="$work/src"
 fi
+
+# The version is the project's; its day, from the changelog, is every
+# timestamp in the zip.
+version=$(sed -n 's/^project(Corvane VERSION \([0-9.]*\) .*/\1/p' "$src/CMakeLists.txt")
+day=$(sed -n "s/^## ${version//./\\.} (\([0-9-]*\))\$/\1/p" "$src/CHANGELOG.md")
+if [ -z "$version" ] || [ -z "$day" ]; then
+    echo "CHANGELOG.md has no entry for version '$version' of CMakeLists.txt" >&2
+    exit 1
+fi
+name="corvane-$version-win32"
+release_time="$day 00:00:00 UTC"
 
 cmake -S "$src" -B "$work/build" -G Ninja -DCORVANE_TESTS=OFF \
     -DCMAKE_TOOLCHAIN_FILE="$src/cmake/mingw-i686.cmake" -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null

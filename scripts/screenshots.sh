@@ -4,6 +4,8 @@
 #   docs/key-dialog.png   the key dialog that the first Encrypt opens
 #   docs/main-window.png  the main window with a text and its cipher text
 #   docs/warning.png      the warning for a cipher text that cannot come back
+#   docs/key-warning.png  the question for a key the code page cannot hold,
+#                         pasted through the clipboard as a user would
 #   scripts/screenshots.sh [DIR]      DIR instead of docs/
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -16,7 +18,7 @@ text="Meet me at the old mill at six."
 cut_text="Meet me at the old mill at dusk!"
 key="Corvane-Key"
 
-need_packages "${HOST_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" "${WINE_PACKAGES[@]}" imagemagick xdotool
+need_packages "${HOST_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" "${WINE_PACKAGES[@]}" imagemagick xdotool xclip
 cmake --preset windows >/dev/null
 cmake --build --preset windows --target Corvex >/dev/null
 lock_prefix
@@ -48,3 +50,15 @@ xdotool type --delay 30 "$cut_text"
 xdotool key alt+a e
 warning=$(wait_window "$pid" "Corvex" 300) || { echo "no warning" >&2; exit 1; }
 save_windows "$dir/warning.png" "$main" "$warning"
+xdotool key Return
+# A Cyrillic key, which code page 1252 cannot hold: Key > Input Key, then a
+# paste (xclip serves the clipboard for one paste).
+xdotool key alt+k i
+dialog=$(wait_window "$pid" "Please Input Key!" 300) || { echo "no key dialog" >&2; exit 1; }
+xdotool mousemove --window "$dialog" 10 10
+printf '%s' "ключ" | timeout 60 xclip -selection clipboard -loops 1 &
+sleep 1
+xdotool key ctrl+v
+xdotool key Return
+question=$(wait_window "$pid" "Corvex" 300) || { echo "no question" >&2; exit 1; }
+save_windows "$dir/key-warning.png" "$main" "$dialog" "$question"
