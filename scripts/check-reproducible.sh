@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Builds the release twice, from two copies of the source in different
-# folders, and checks that Corvex.exe, the zip and SHA256SUMS are byte for
-# byte the same. Then checks what the release holds: exactly Corvex.exe,
-# README.txt and LICENSE.txt, with CRLF line ends in the texts; the zip's
-# Corvex.exe is the one the build made (and EXE, if given); and the
-# checksums match.
+# folders, and checks that Corvex.exe, the zip, BUILDINFO.txt and
+# SHA256SUMS are byte for byte the same. Then checks what the release
+# holds: exactly Corvex.exe, README.txt and LICENSE.txt, with CRLF line ends
+# in the texts; the zip's Corvex.exe is the one the build made (and EXE, if
+# given); BUILDINFO.txt names this machine's Debian release and package
+# versions; and the checksums match all three files.
 #   scripts/check-reproducible.sh [EXE]
 set -euo pipefail
 src="$(cd "$(dirname "$0")/.." && pwd)"
+. "$src/scripts/deps.sh"
 exe=${1:-}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -41,6 +43,14 @@ cmp "$work/unpacked/Corvex.exe" "$dist/Corvex.exe" || fail "the zip's Corvex.exe
 for f in README.txt LICENSE.txt; do
     [ -s "$work/unpacked/$f" ] && ! grep -q $'[^\r]$' "$work/unpacked/$f" || fail "$f is empty or has a line without CRLF"
 done
+info="$dist/BUILDINFO.txt"
+[ -s "$info" ] || fail "no BUILDINFO.txt"
+grep -qxF "debian: $(debian_release), $(dpkg --print-architecture)" "$info" ||
+    fail "BUILDINFO.txt does not name this machine's Debian release: $(grep '^debian:' "$info")"
+while IFS= read -r line; do
+    grep -qxF -- "$line" "$info" || fail "BUILDINFO.txt does not name the installed${line}"
+done < <(shaping_versions)
 (cd "$dist" && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS does not match"
-[ "$(wc -l <"$dist/SHA256SUMS")" -eq 2 ] || fail "SHA256SUMS should list the zip and Corvex.exe"
-echo "ok: the release holds the three files, the built Corvex.exe and matching checksums"
+[ "$(cut -d' ' -f3 "$dist/SHA256SUMS" | LC_ALL=C sort | tr '\n' ' ')" = "BUILDINFO.txt Corvex.exe ${zip[0]##*/} " ] ||
+    fail "SHA256SUMS should list the zip, Corvex.exe and BUILDINFO.txt"
+echo "ok: the release holds the three files, the built Corvex.exe, this machine's build info and matching checksums"

@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/deps.sh
-need_packages clang libclang-rt-14-dev libssl-dev
+need_packages "${FUZZ_PACKAGES[@]}" && need_clang_runtime
 
 seconds=${1:-60}
 out=build/fuzz

@@ -4,7 +4,9 @@
 #                           README as plain text with CRLF line ends) and
 #                           LICENSE.txt
 #   Corvex.exe              the same executable, on its own
-#   SHA256SUMS              for the zip and the executable
+#   BUILDINFO.txt           the commit, the Debian release, the versions of
+#                           the packages that shape the bytes, the command
+#   SHA256SUMS              for the zip, the executable and BUILDINFO.txt
 # Two runs give byte-identical files: the build is reproducible, and the zip
 # has fixed timestamps, order and permissions.
 #   scripts/release.sh [--source DIR] [--out DIR]
@@ -66,6 +68,17 @@ rm -f "$out/$name.zip"
 (cd "$stage" && TZ=UTC zip -q -X -D "$out/$name.zip" Corvex.exe LICENSE.txt README.txt)
 strip-nondeterminism -T "$(date -d "$release_time" +%s)" "$out/$name.zip" >/dev/null
 cp "$stage/Corvex.exe" "$out/Corvex.exe"
-(cd "$out" && sha256sum "$name.zip" Corvex.exe >SHA256SUMS)
+# What made these bytes. A copy of the source (the reproducibility check
+# builds one) has no commit of its own.
+commit=$(git -C "$src" rev-parse HEAD 2>/dev/null) || commit="none: built from a copy of the source"
+{
+    echo "Corvane $version, built by scripts/release.sh"
+    echo "commit: $commit"
+    echo "debian: $(debian_release), $(dpkg --print-architecture)"
+    echo "to build it again: scripts/release.sh in a clone at that commit"
+    echo "packages that shape the files, as installed:"
+    shaping_versions
+} >"$out/BUILDINFO.txt"
+(cd "$out" && sha256sum "$name.zip" Corvex.exe BUILDINFO.txt >SHA256SUMS)
 echo "Release in $out:"
 cat "$out/SHA256SUMS"

@@ -6,7 +6,8 @@ cd "$(dirname "$0")/.."
 . scripts/deps.sh
 . scripts/wine.sh
 
-need_packages "${HOST_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" "${WINE_PACKAGES[@]}" "${RELEASE_PACKAGES[@]}" || exit 1
+need_packages "${HOST_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" "${WINE_PACKAGES[@]}" "${RELEASE_PACKAGES[@]}" &&
+    need_clang_runtime || exit 1
 
 passed=0
 failed=0
