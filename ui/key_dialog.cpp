@@ -30,8 +30,7 @@ static void OnKeyConfirmed(HWND dialog)
             return;
         }
     }
-    for (int i = 0; i < KEY_BUFFER_SIZE && (KeyBuffer[i] = key[i]) != 0; ++i) {
-    }
+    Append(AsText(KeyBuffer), AsText(key));
     SendMessageA(dialog, WM_CLOSE, 0, 0);
 }
 

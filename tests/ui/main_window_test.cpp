@@ -558,8 +558,7 @@ TEST_F(MainWindow, WarnsExactlyWhenThePastedCipherTextDoesNotComeBack)
         std::string warning;      // after Encrypt, if any
         std::wstring shown;       // the output field, as a copy takes it
         std::string pasted;       // the input field after the paste
-        std::string result;       // after Decrypt
-        std::wstring resultShown; // what the user reads
+        std::wstring resultShown; // what the user reads after Decrypt
         std::string decryptWarning;
     };
     // 300 unless CORVANE_TEXTS says otherwise.
@@ -621,7 +620,6 @@ TEST_F(MainWindow, WarnsExactlyWhenThePastedCipherTextDoesNotComeBack)
                [this, &t] {
                    if (t.pasted.empty())
                        return;
-                   t.result = ItemText(main_, IDC_OUTPUT);
                    t.resultShown = ItemTextW(main_, IDC_OUTPUT);
                    if (HWND box = FindMessageBoxShownOrNot()) {
                        t.decryptWarning = MessageBoxText(box);
