@@ -5,6 +5,10 @@ unsigned char InputBuffer[INPUT_BUFFER_SIZE];
 unsigned char OutputBuffer[OUTPUT_BUFFER_SIZE];
 HINSTANCE AppInstance;
 
+// The code page of the program's texts, and of a Western Windows: a cipher
+// text shown in it travels to any other.
+enum : UINT { WESTERN_CODE_PAGE = 1252 };
+
 // The fields hold wide characters, and the ANSI functions silently replace
 // what the code page cannot hold with look-alikes or '?'. So the bytes are
 // turned back into characters and compared with the field's own text.
@@ -23,6 +27,55 @@ FieldRead ReadField(HWND dialog, int id, unsigned char* area, int size)
         if (read[i] != held[i])
             return FIELD_READ_CHANGED;
     return m > n ? FIELD_READ_CUT : FIELD_READ_WHOLE;
+}
+
+static bool AnsiIsMultiByte()
+{
+    CPINFO info;
+    return GetCPInfo(CP_ACP, &info) && info.MaxCharSize > 1;
+}
+
+void ShowCipherText(HWND dialog, int id, const unsigned char* bytes)
+{
+    const char* text = reinterpret_cast<const char*>(bytes);
+    if (!AnsiIsMultiByte()) {
+        SetDlgItemTextA(dialog, id, text);
+        return;
+    }
+    WCHAR shown[OUTPUT_BUFFER_SIZE];
+    MultiByteToWideChar(WESTERN_CODE_PAGE, 0, text, -1, shown, OUTPUT_BUFFER_SIZE);
+    SetDlgItemTextW(dialog, id, shown);
+}
+
+// The field's text as code page 1252 bytes, one a character, if each of its
+// characters comes back from them unchanged; a look-alike does not count.
+static bool ReadWestern(HWND field, unsigned char* area, FieldRead* result)
+{
+    WCHAR held[INPUT_BUFFER_SIZE + 1];
+    WCHAR back[INPUT_BUFFER_SIZE];
+    char bytes[INPUT_BUFFER_SIZE];
+    const int m = GetWindowTextW(field, held, INPUT_BUFFER_SIZE + 1);
+    const int n = m < INPUT_BUFFER_SIZE ? m : INPUT_BUFFER_SIZE - 1;
+    WideCharToMultiByte(WESTERN_CODE_PAGE, WC_NO_BEST_FIT_CHARS, held, n, bytes, n, NULL, NULL);
+    MultiByteToWideChar(WESTERN_CODE_PAGE, 0, bytes, n, back, n);
+    for (int i = 0; i < n; ++i)
+        if (back[i] != held[i])
+            return false;
+    for (int i = 0; i < n; ++i)
+        area[i] = static_cast<unsigned char>(bytes[i]);
+    *result = m > n ? FIELD_READ_CUT : FIELD_READ_WHOLE;
+    return true;
+}
+
+FieldRead ReadCipherText(HWND dialog, int id, unsigned char* area)
+{
+    FieldRead result;
+    if (!AnsiIsMultiByte() &&
+        (result = ReadField(dialog, id, area, INPUT_BUFFER_SIZE)) != FIELD_READ_CHANGED)
+        return result;
+    if (ReadWestern(GetDlgItem(dialog, id), area, &result))
+        return result;
+    return ReadField(dialog, id, area, INPUT_BUFFER_SIZE);
 }
 
 char* Append(char* to, const char* text)

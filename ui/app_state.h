@@ -33,6 +33,18 @@ enum FieldRead : int {
 // INPUT_BUFFER_SIZE), and what that made of the field's text.
 FieldRead ReadField(HWND dialog, int id, unsigned char* area, int size);
 
+// A cipher text's bytes are shown as characters of the ANSI code page where
+// it has one byte a character, and of the Western code page 1252 where it
+// has more. Shows the zero-terminated bytes in control id.
+void ShowCipherText(HWND dialog, int id, const unsigned char* bytes);
+
+// Reads a cipher text pasted into control id into an all-zero area of
+// INPUT_BUFFER_SIZE bytes, in whichever of the two code pages holds every
+// character: the ANSI one first where it has one byte a character, 1252
+// first where it has more. FIELD_READ_CHANGED: neither holds them all, and
+// the ANSI code page changed some.
+FieldRead ReadCipherText(HWND dialog, int id, unsigned char* area);
+
 // Copies text to the end of to, zero byte included; returns where it ends.
 char* Append(char* to, const char* text);
 

@@ -44,9 +44,15 @@ static const char kWhatToDo[] = "\r\n\r\nChange the text slightly (for example, 
 static const char kReplaceThem[] = "\r\n\r\nReplace them";
 static const char kShortenIt[] = "\r\n\r\nShorten the text";
 static const char kEncryptAgain[] = ", and encrypt again.";
-static const char kIncomplete[] =
-    "This cipher text is incomplete: a whole one is a multiple of 8 bytes long, "
-    "so the end of the text shown may be wrong.";
+// After Decrypt: what could not be read as pasted, or that a cipher text
+// that is not whole was read.
+static const char kNotReadAsPasted[] = "This cipher text could not be read as pasted: ";
+static const char kNotInEitherCodePage[] =
+    "it has characters that neither this system's code page nor the Western one can hold. "
+    "It was changed on the way, or made on a Windows with another code page, so the text shown may be wrong.";
+static const char kOver255Read[] = "it is over 255 bytes long, and only its first 255 bytes were read";
+static const char kIncomplete[] = "This cipher text is incomplete: a whole one is a multiple of 8 bytes long";
+static const char kMayBeWrong[] = ", so the end of the text shown may be wrong.";
 
 constexpr size_t Longer(size_t a, size_t b)
 {
@@ -59,6 +65,9 @@ static_assert(sizeof kCannotDecrypt + sizeof kEncryptAgain +
                                     sizeof kTextOver255 + sizeof kShortenIt)) <=
                   sizeof WarningText,
               "every warning fits WarningText");
+static_assert(sizeof kNotReadAsPasted + Longer(sizeof kNotInEitherCodePage, sizeof kOver255Read + sizeof kMayBeWrong) <=
+                  sizeof WarningText,
+              "every warning after Decrypt fits WarningText");
 
 // How many bytes two texts share from their start, before either ends.
 static int SharedLength(const unsigned char* a, const unsigned char* b)
@@ -111,7 +120,7 @@ bool FitsTheInputField(HWND dialog)
 static const char* CheckShownCipherText(HWND dialog)
 {
     ZeroArea(PastedBuffer, INPUT_BUFFER_SIZE);
-    GetDlgItemTextA(dialog, IDC_OUTPUT, AsText(PastedBuffer), INPUT_BUFFER_SIZE);
+    ReadCipherText(dialog, IDC_OUTPUT, PastedBuffer);
     if (!FitsTheInputField(dialog))
         return kDoesNotFit;
     const int pasted = TextLength(PastedBuffer, INPUT_BUFFER_SIZE);
@@ -147,6 +156,26 @@ static const char* EncryptWarning(HWND dialog, FieldRead input, const char** wha
     return CheckShownCipherText(dialog);
 }
 
+// What Decrypt warns of, if anything. A cipher text not read as pasted
+// comes first: that is also why its length may be wrong.
+static const char* DecryptWarning(FieldRead input, int length)
+{
+    const char* start = kNotReadAsPasted;
+    const char* reason = kOver255Read;
+    const char* end = kMayBeWrong;
+    if (input == FIELD_READ_CHANGED) {
+        reason = kNotInEitherCodePage;
+        end = "";
+    } else if (input == FIELD_READ_WHOLE) {
+        if (length % 8 == 0)
+            return NULL;
+        start = kIncomplete;
+        reason = "";
+    }
+    Append(Append(Append(WarningText, start), reason), end);
+    return WarningText;
+}
+
 // The Encrypt and Decrypt sequence. A short key opens the key dialog once;
 // whatever key stands when it closes is used, short or not. A text that is
 // not encrypted as typed, a shown cipher text that cannot come back whole,
@@ -158,12 +187,16 @@ static void RunCrypt(HWND dialog, CryptMode mode)
     if (TextLength(KeyBuffer, KEY_BUFFER_SIZE) < 4)
         RunKeyDialog();
     ZeroArea(InputBuffer, INPUT_BUFFER_SIZE);
-    const FieldRead input = ReadField(dialog, IDC_INPUT, InputBuffer, INPUT_BUFFER_SIZE);
+    const FieldRead input = mode == CRYPT_ENCRYPT ? ReadField(dialog, IDC_INPUT, InputBuffer, INPUT_BUFFER_SIZE)
+                                                  : ReadCipherText(dialog, IDC_INPUT, InputBuffer);
     // Measured now: an empty text's message lets other commands run, and
     // they refill InputBuffer. A text that is not empty runs no loop.
     const int length = TextLength(InputBuffer, INPUT_BUFFER_SIZE);
     CryptText(OutputBuffer, InputBuffer, KeyBuffer, mode);
-    SetDlgItemTextA(dialog, IDC_OUTPUT, AsText(OutputBuffer));
+    if (mode == CRYPT_ENCRYPT)
+        ShowCipherText(dialog, IDC_OUTPUT, OutputBuffer);
+    else
+        SetDlgItemTextA(dialog, IDC_OUTPUT, AsText(OutputBuffer));
     const char* warning = NULL;
     if (length > 0) {
         if (mode == CRYPT_ENCRYPT) {
@@ -172,8 +205,8 @@ static void RunCrypt(HWND dialog, CryptMode mode)
                 Append(Append(Append(Append(WarningText, kCannotDecrypt), reason), whatToDo), kEncryptAgain);
                 warning = WarningText;
             }
-        } else if (length % 8 != 0) {
-            warning = kIncomplete;
+        } else {
+            warning = DecryptWarning(input, length);
         }
     }
     ZeroArea(OutputBuffer, OUTPUT_WRITTEN_SIZE);

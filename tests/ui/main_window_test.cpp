@@ -43,6 +43,37 @@ const std::string kZeroByteWarning = Warning(kZeroByte);
 const std::string kIncompleteWarning =
     "This cipher text is incomplete: a whole one is a multiple of 8 bytes long, "
     "so the end of the text shown may be wrong.";
+// After Decrypt, for a cipher text that could not be read as pasted.
+const std::string kNotInEitherWarning =
+    "This cipher text could not be read as pasted: it has characters that neither this system's code "
+    "page nor the Western one can hold. It was changed on the way, or made on a Windows with another "
+    "code page, so the text shown may be wrong.";
+const std::string kOver255ReadWarning =
+    "This cipher text could not be read as pasted: it is over 255 bytes long, and only its first 255 "
+    "bytes were read, so the end of the text shown may be wrong.";
+
+// Where the code page has characters of several bytes, cipher texts are
+// shown as code page 1252 characters, and read back from them.
+bool MultiByteCodePage()
+{
+    CPINFO info = {};
+    GetCPInfo(CP_ACP, &info);
+    return info.MaxCharSize > 1;
+}
+std::wstring Wide(UINT cp, const std::string& bytes)
+{
+    std::wstring out(bytes.size() + 1, L'\0');
+    out.resize(MultiByteToWideChar(cp, 0, bytes.data(), static_cast<int>(bytes.size()), &out[0],
+                                   static_cast<int>(out.size())));
+    return out;
+}
+std::string Western(const std::wstring& text)
+{
+    std::string out(text.size() + 1, '\0');
+    out.resize(WideCharToMultiByte(1252, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()),
+                                   &out[0], static_cast<int>(out.size()), NULL, NULL));
+    return out;
+}
 
 class MainWindow : public ::testing::Test {
 protected:
@@ -543,12 +574,8 @@ TEST_F(MainWindow, WarnsExactlyWhenThePastedCipherTextDoesNotComeBack)
         return static_cast<char>(std::uniform_int_distribution<int>(lo, hi)(rng));
     };
 
-    auto wide = [](const std::string& bytes) {
-        std::wstring out(bytes.size() + 1, L'\0');
-        out.resize(MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), &out[0],
-                                       static_cast<int>(out.size())));
-        return out;
-    };
+    auto wide = [](const std::string& bytes) { return Wide(CP_ACP, bytes); };
+    const bool multiByte = MultiByteCodePage();
 
     struct Trial {
         std::string key, text;
@@ -557,7 +584,7 @@ TEST_F(MainWindow, WarnsExactlyWhenThePastedCipherTextDoesNotComeBack)
         std::string read;         // the text as Encrypt reads it
         std::string warning;      // after Encrypt, if any
         std::wstring shown;       // the output field, as a copy takes it
-        std::string pasted;       // the input field after the paste
+        std::string pasted;       // the input field after the paste, as Decrypt reads it
         std::wstring resultShown; // what the user reads after Decrypt
         std::string decryptWarning;
     };
@@ -607,10 +634,15 @@ TEST_F(MainWindow, WarnsExactlyWhenThePastedCipherTextDoesNotComeBack)
                 DismissMessageBox(box);
             }
         });
-        s.Then("paste it and decrypt", [] { return FindMessageBoxShownOrNot() == NULL; }, [this, &t, &unset] {
+        s.Then("paste it and decrypt", [] { return FindMessageBoxShownOrNot() == NULL; }, [this, &t, &unset, multiByte] {
             SetItemText(main_, IDC_INPUT, "");
             SendMessageW(GetDlgItem(main_, IDC_INPUT), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(t.shown.c_str()));
             t.pasted = ItemText(main_, IDC_INPUT);
+            if (multiByte) {
+                const std::wstring pasted = ItemTextW(main_, IDC_INPUT);
+                t.pasted = Western(pasted);
+                EXPECT_TRUE(Wide(1252, t.pasted) == pasted) << "not shown as code page 1252 characters";
+            }
             if (t.pasted.empty())
                 return; // refused: the user has nothing to decrypt
             SetItemText(main_, IDC_OUTPUT, unset);
@@ -635,10 +667,12 @@ TEST_F(MainWindow, WarnsExactlyWhenThePastedCipherTextDoesNotComeBack)
         const Trial& t = trials[i];
         const bool back = !t.pasted.empty() && t.resultShown == t.typed;
         EXPECT_EQ(t.warning.empty(), back) << "text " << i << " of " << t.read.size() << " bytes: " << t.warning;
-        // A whole cipher text is a multiple of 8 bytes.
-        EXPECT_EQ(t.decryptWarning.empty(), std::min<size_t>(t.pasted.size(), 255) % 8 == 0) << "text " << i;
-        if (!t.decryptWarning.empty())
-            EXPECT_EQ(t.decryptWarning, kIncompleteWarning);
+        // Decrypt reads 255 bytes at most, and a whole cipher text is a
+        // multiple of 8 bytes.
+        EXPECT_EQ(t.decryptWarning, t.pasted.size() > 255    ? kOver255ReadWarning
+                                    : t.pasted.size() % 8 != 0 ? kIncompleteWarning
+                                                               : "")
+            << "text " << i;
         if (t.warning.empty()) {
             ++counts[back && !t.decryptWarning.empty() ? "none, but Decrypt warned: a zero byte ended it"
                                                        : "none"];
@@ -665,6 +699,9 @@ TEST_F(MainWindow, WarnsExactlyWhenThePastedCipherTextDoesNotComeBack)
     }
     for (const auto& c : counts)
         std::cout << "[ warnings ] " << c.second << " x " << c.first << "\n";
+    // Shown in a code page of one byte a character, a cipher text comes
+    // back byte for byte.
+    EXPECT_EQ(counts.count(kCodePage), 0u);
 }
 
 TEST_F(MainWindow, HighBytesSurviveTheFields)
