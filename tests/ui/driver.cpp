@@ -311,8 +311,13 @@ UINT CodePage()
     const char* locale = getenv("LC_ALL");
     const std::string name = locale ? locale : "";
     const UINT cp = GetACP();
-    if ((name.rfind("ja_JP", 0) == 0 && cp != 932) || (name.rfind("ru_RU", 0) == 0 && cp != 1251))
-        ADD_FAILURE() << "code page " << cp << " under LC_ALL=" << name;
+    const struct {
+        const char* prefix;
+        UINT cp;
+    } expected[] = {{"ja_JP", 932}, {"ru_RU", 1251}, {"zh_CN", 936}, {"ko_KR", 949}, {"zh_TW", 950}, {"hi_IN", 65001}};
+    for (const auto& e : expected)
+        if (name.rfind(e.prefix, 0) == 0 && cp != e.cp)
+            ADD_FAILURE() << "code page " << cp << " under LC_ALL=" << name;
     return cp;
 }
 

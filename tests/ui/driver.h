@@ -77,7 +77,7 @@ void SetItemTextW(HWND dialog, int id, const std::wstring& text);
 std::wstring ItemTextW(HWND dialog, int id);
 
 // The ANSI code page, checked against the locale that Wine takes it from:
-// a Japanese one gives 932, a Russian one 1251.
+// a Japanese one gives 932, a Russian one 1251, a Hindi one UTF-8 (65001).
 UINT CodePage();
 
 // Resets the process-wide areas to their state at program start.

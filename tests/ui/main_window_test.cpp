@@ -67,11 +67,12 @@ std::wstring Wide(UINT cp, const std::string& bytes)
                                    static_cast<int>(out.size())));
     return out;
 }
-std::string Western(const std::wstring& text)
+// A look-alike comes back as another character: compare with Wide.
+std::string Narrow(UINT cp, const std::wstring& text)
 {
-    std::string out(text.size() + 1, '\0');
-    out.resize(WideCharToMultiByte(1252, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()),
-                                   &out[0], static_cast<int>(out.size()), NULL, NULL));
+    std::string out(text.size() * 4 + 1, '\0');
+    out.resize(WideCharToMultiByte(cp, 0, text.data(), static_cast<int>(text.size()), &out[0],
+                                   static_cast<int>(out.size()), NULL, NULL));
     return out;
 }
 
@@ -668,7 +669,7 @@ TEST_F(MainWindow, WarnsExactlyWhenThePastedCipherTextDoesNotComeBack)
             t.pasted = ItemText(main_, IDC_INPUT);
             if (multiByte) {
                 const std::wstring pasted = ItemTextW(main_, IDC_INPUT);
-                t.pasted = Western(pasted);
+                t.pasted = Narrow(1252, pasted);
                 EXPECT_TRUE(Wide(1252, t.pasted) == pasted) << "not shown as code page 1252 characters";
             }
             if (t.pasted.empty())
@@ -805,6 +806,182 @@ TEST_F(MainWindow, CloseWhileAKeyDialogWaitsTakesEffectAfterTheCommand)
     EXPECT_TRUE(s.finished());
     EXPECT_EQ(result, 0);
     EXPECT_EQ(std::string(reinterpret_cast<char*>(KeyBuffer)), kKey);
+}
+
+// Cipher texts carried to a Windows of another code page as a copy carries
+// them, as Unicode: encrypted here, then decrypted by Carried.* in a Wine
+// process of its own, started from Linux under another locale (a process
+// that Wine starts itself keeps this one's code page). The two share a
+// named mapping, which that process names after this one.
+struct CarriedText {
+    wchar_t cipher[300];
+    wchar_t result[300];
+    char warning[600];
+};
+struct CarriedTexts {
+    unsigned char key[KEY_BUFFER_SIZE];
+    int count;
+    CarriedText texts[2];
+    volatile LONG done;
+};
+const char kCarriedVariable[] = "CORVANE_CARRIED";
+
+// Decrypts the cipher texts in a Wine process under locale; false if it
+// gave no answer in time (a start takes minutes under emulation).
+bool DecryptElsewhere(const char* locale, CarriedTexts* carried)
+{
+    const std::string name = "corvane-carried-" + std::to_string(GetCurrentProcessId()) + "-" + locale;
+    HANDLE mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, NULL, PAGE_READWRITE, 0, sizeof *carried, name.c_str());
+    if (!mapping)
+        return false;
+    auto* shared = static_cast<CarriedTexts*>(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, sizeof *carried));
+    *shared = *carried;
+    char exe[MAX_PATH] = {};
+    GetModuleFileNameA(NULL, exe, sizeof exe);
+    std::string command = std::string("Z:\\usr\\bin\\env LC_ALL=") + locale + " " + kCarriedVariable + "=" + name +
+                          " wine \"" + exe + "\" --gtest_filter=Carried.*";
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    bool answered = false;
+    if (CreateProcessA(NULL, &command[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi)) {
+        for (int i = 0; i < 6000 && !shared->done; ++i)
+            Sleep(100);
+        answered = shared->done != 0;
+        *carried = *shared;
+    }
+    UnmapViewOfFile(shared);
+    CloseHandle(mapping);
+    return answered;
+}
+
+TEST_F(MainWindow, CipherTextsTravelToOtherCodePages)
+{
+    struct Trip {
+        UINT from;
+        const char* locale; // of the Windows it travels to
+        bool back;          // or Decrypt warns
+    };
+    const Trip trips[] = {{1252, "ru_RU.UTF-8", true},  {1252, "ja_JP.UTF-8", true}, {932, "C", true},
+                          {936, "ko_KR.UTF-8", true}, {1251, "C", false}};
+    const UINT cp = CodePage();
+    const std::string texts[] = {kText, "Meet me at noon"};
+    const std::string unset(300, '#');
+    CarriedTexts carried = {};
+    memcpy(carried.key, kKey.data(), kKey.size());
+    std::vector<std::string> warnings;
+    Script s;
+    Start(s);
+    Command(s, IDM_INPUT_KEY, true);
+    ConfirmKey(s, kKey);
+    for (const std::string& text : texts) {
+        s.Do("encrypt", [&, text] {
+            SetItemText(main_, IDC_INPUT, text);
+            SetItemText(main_, IDC_OUTPUT, unset);
+            Click(main_, IDC_ENCRYPT);
+        });
+        s.Then("the cipher text", [&] { return ItemText(main_, IDC_OUTPUT) != unset; }, [&] {
+            GetWindowTextW(GetDlgItem(main_, IDC_OUTPUT), carried.texts[carried.count++].cipher, 300);
+            HWND box = FindMessageBoxShownOrNot();
+            warnings.push_back(box ? MessageBoxText(box) : "");
+            if (box)
+                DismissMessageBox(box);
+        });
+        s.Wait("no message box", [] { return FindMessageBoxShownOrNot() == NULL; });
+    }
+    Run(s);
+    ASSERT_EQ(warnings, std::vector<std::string>(2, ""));
+    int travelled = 0;
+    for (const Trip& trip : trips) {
+        if (trip.from != cp)
+            continue;
+        ++travelled;
+        CarriedTexts there = carried;
+        ASSERT_TRUE(DecryptElsewhere(trip.locale, &there)) << "no answer from a process under " << trip.locale;
+        for (int i = 0; i < 2; ++i) {
+            const std::string where = "text " + std::to_string(i) + " from " + std::to_string(cp) + " to " + trip.locale;
+            if (trip.back) {
+                EXPECT_TRUE(std::wstring(there.texts[i].result) == Wide(CP_ACP, texts[i])) << where;
+                EXPECT_STREQ(there.texts[i].warning, "") << where;
+            } else {
+                EXPECT_EQ(there.texts[i].warning, kNotInEitherWarning) << where;
+            }
+        }
+    }
+    EXPECT_GT(travelled, 0) << "no trip starts from code page " << cp;
+}
+
+// The other end of CipherTextsTravelToOtherCodePages, in its own process.
+class Carried : public MainWindow {};
+
+TEST_F(Carried, DecryptedUnderAnotherCodePage)
+{
+    const char* name = getenv(kCarriedVariable);
+    if (!name)
+        GTEST_SKIP() << "run by MainWindow.CipherTextsTravelToOtherCodePages";
+    std::cout << "[ carried  ] to code page " << GetACP() << "\n";
+    HANDLE mapping = OpenFileMappingA(FILE_MAP_ALL_ACCESS, FALSE, name);
+    ASSERT_NE(mapping, (HANDLE)NULL) << name;
+    auto* carried = static_cast<CarriedTexts*>(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(CarriedTexts)));
+    memcpy(KeyBuffer, carried->key, sizeof KeyBuffer);
+    const std::string unset(300, '#');
+    Script s;
+    Start(s);
+    for (int i = 0; i < carried->count; ++i) {
+        CarriedText& t = carried->texts[i];
+        s.Do("paste and decrypt", [&] {
+            SetItemTextW(main_, IDC_INPUT, t.cipher);
+            SetItemText(main_, IDC_OUTPUT, unset);
+            Click(main_, IDC_DECRYPT);
+        });
+        s.Then("the text", [&] { return ItemText(main_, IDC_OUTPUT) != unset; }, [&] {
+            GetWindowTextW(GetDlgItem(main_, IDC_OUTPUT), t.result, 300);
+            HWND box = FindMessageBoxShownOrNot();
+            lstrcpynA(t.warning, box ? MessageBoxText(box).c_str() : "", sizeof t.warning);
+            if (box)
+                DismissMessageBox(box);
+        });
+        s.Wait("no message box", [] { return FindMessageBoxShownOrNot() == NULL; });
+    }
+    Run(s);
+    InterlockedExchange(&carried->done, 1);
+    UnmapViewOfFile(carried);
+    CloseHandle(mapping);
+}
+
+// A cipher text as earlier versions showed it under a code page of several
+// bytes a character, its bytes as that code page's characters, kana or
+// kanji among them, is still read in that code page.
+TEST_F(MainWindow, OlderCipherTextsStillDecrypt)
+{
+    ASSERT_TRUE(MultiByteCodePage());
+    std::string text, cipher;
+    for (int i = 0; i < 1000 && text.empty(); ++i) {
+        const std::string t = "Old " + std::to_string(1000 + i);
+        const std::string c = ExpectedOutput(kKey, t, true);
+        const std::wstring shown = Wide(CP_ACP, c);
+        if (c.size() == 8 && Narrow(CP_ACP, shown) == c && Wide(1252, Narrow(1252, shown)) != shown)
+            text = t, cipher = c;
+    }
+    ASSERT_FALSE(text.empty());
+    std::string warning = "not read";
+    Script s;
+    Start(s);
+    s.Do("paste it as earlier versions showed it", [&] { SetItemText(main_, IDC_INPUT, cipher); });
+    Command(s, IDM_INPUT_KEY, true);
+    ConfirmKey(s, kKey);
+    Command(s, IDC_DECRYPT, false);
+    s.Wait("the text", [&] { return ItemText(main_, IDC_OUTPUT) == text; });
+    s.Wait("a tick for a warning", [n = 0]() mutable { return ++n > 2; });
+    s.Do("read the warning", [&] {
+        HWND box = FindMessageBoxShownOrNot();
+        warning = box ? MessageBoxText(box) : "";
+        if (box)
+            DismissMessageBox(box);
+    });
+    s.Wait("no message box", [] { return FindMessageBoxShownOrNot() == NULL; });
+    Run(s);
+    EXPECT_EQ(warning, "");
 }
 
 } // namespace
