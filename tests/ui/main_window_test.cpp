@@ -76,6 +76,16 @@ std::string Narrow(UINT cp, const std::wstring& text)
     return out;
 }
 
+// The warning a command left, shown or about to be, dismissed; or "".
+std::string TakeWarning()
+{
+    HWND box = FindMessageBoxShownOrNot();
+    const std::string text = box ? MessageBoxText(box) : "";
+    if (box)
+        DismissMessageBox(box);
+    return text;
+}
+
 class MainWindow : public ::testing::Test {
 protected:
     void SetUp() override { ResetAreas(); }
@@ -157,6 +167,15 @@ protected:
         ConfirmKey(s, key);
         Settle(s);
         RecordOutput(s);
+    }
+    // Waits until done says the command has run, then takes the warning it
+    // left, if any, shown or about to be.
+    void AwaitWarning(Script& s, std::function<bool()> done, std::string* warning)
+    {
+        s.Wait("the command's result", std::move(done));
+        s.Wait("a tick for a warning", [n = 0]() mutable { return ++n > 2; });
+        s.Do("read the warning", [warning] { *warning = TakeWarning(); });
+        s.Wait("no message box", [] { return FindMessageBoxShownOrNot() == NULL; });
     }
     // A tick later, with no dialog but the main window open.
     void Settle(Script& s)
@@ -392,11 +411,22 @@ TEST_F(MainWindow, InputIsCutTo255Bytes)
     Settle(s);
     RecordOutput(s);
     s.Do("the field keeps all 300", [&] { EXPECT_EQ(ItemText(main_, IDC_INPUT), longText); });
+    // Decrypt reads the same 255 bytes, and says why, not only that 255
+    // is not a multiple of 8.
+    std::string decryptWarning;
+    Command(s, IDC_DECRYPT, false);
+    WaitBox(s);
+    s.Do("read the warning", [&] { decryptWarning = MessageBoxText(box_); });
+    Dismiss(s);
+    Settle(s);
+    RecordOutput(s);
     Run(s);
-    ASSERT_EQ(outputs_.size(), 1u);
+    ASSERT_EQ(outputs_.size(), 2u);
     EXPECT_EQ(outputs_[0], ExpectedOutput(kKey, longText.substr(0, 255), true));
     EXPECT_NE(outputs_[0], ExpectedOutput(kKey, longText.substr(0, 250) + "xxxxx", true));
     EXPECT_EQ(warning, Warning(kTextOver255));
+    EXPECT_EQ(outputs_[1], ExpectedOutput(kKey, longText.substr(0, 255), false));
+    EXPECT_EQ(decryptWarning, kOver255ReadWarning);
 }
 
 // Texts as a Unicode paste puts them into "Input String". Polish is in none
@@ -423,10 +453,7 @@ TEST_F(MainWindow, TextOutsideTheCodePageIsWarnedOf)
         });
         s.Then("the cipher text", [&] { return ItemText(main_, IDC_OUTPUT) != unset; }, [&, text] {
             shown.push_back(ItemTextW(main_, IDC_OUTPUT));
-            HWND box = FindMessageBoxShownOrNot();
-            warnings.push_back(box ? MessageBoxText(box) : "");
-            if (box)
-                DismissMessageBox(box);
+            warnings.push_back(TakeWarning());
             EXPECT_TRUE(ItemTextW(main_, IDC_INPUT) == text) << "the input field changed";
         });
         s.Wait("no message box", [] { return FindMessageBoxShownOrNot() == NULL; });
@@ -519,16 +546,8 @@ TEST_F(MainWindow, FitRuleAgreesWithAPasteWhetherOrNotTheRectangleIsTrimmed)
     Command(s, IDM_INPUT_KEY, true);
     ConfirmKey(s, kKey);
     Command(s, IDC_ENCRYPT, false);
-    s.Wait("the cipher text", [&] { return ItemText(main_, IDC_OUTPUT) == lineCipher; });
-    s.Wait("a tick for a warning", [n = 0]() mutable { return ++n > 2; });
-    s.Do("read the warning", [&] {
-        HWND box = FindMessageBoxShownOrNot();
-        warning = box ? MessageBoxText(box) : "";
-        if (box)
-            DismissMessageBox(box);
-        fits = FitsTheInputField(main_);
-    });
-    s.Wait("no message box", [] { return FindMessageBoxShownOrNot() == NULL; });
+    AwaitWarning(s, [&] { return ItemText(main_, IDC_OUTPUT) == lineCipher; }, &warning);
+    s.Do("apply the rule", [&] { fits = FitsTheInputField(main_); });
     Run(s);
     EXPECT_GE(shown, 2);
     EXPECT_EQ(wrong, std::vector<std::string>());
@@ -658,10 +677,7 @@ TEST_F(MainWindow, WarnsExactlyWhenThePastedCipherTextDoesNotComeBack)
             HWND output = GetDlgItem(main_, IDC_OUTPUT);
             t.shown.resize(GetWindowTextLengthW(output) + 1);
             t.shown.resize(GetWindowTextW(output, &t.shown[0], static_cast<int>(t.shown.size())));
-            if (HWND box = FindMessageBoxShownOrNot()) {
-                t.warning = MessageBoxText(box);
-                DismissMessageBox(box);
-            }
+            t.warning = TakeWarning();
         });
         s.Then("paste it and decrypt", [] { return FindMessageBoxShownOrNot() == NULL; }, [this, &t, &unset, multiByte] {
             SetItemText(main_, IDC_INPUT, "");
@@ -682,10 +698,7 @@ TEST_F(MainWindow, WarnsExactlyWhenThePastedCipherTextDoesNotComeBack)
                    if (t.pasted.empty())
                        return;
                    t.resultShown = ItemTextW(main_, IDC_OUTPUT);
-                   if (HWND box = FindMessageBoxShownOrNot()) {
-                       t.decryptWarning = MessageBoxText(box);
-                       DismissMessageBox(box);
-                   }
+                   t.decryptWarning = TakeWarning();
                });
         s.Wait("no message box", [] { return FindMessageBoxShownOrNot() == NULL; });
     }
@@ -882,10 +895,7 @@ TEST_F(MainWindow, CipherTextsTravelToOtherCodePages)
         });
         s.Then("the cipher text", [&] { return ItemText(main_, IDC_OUTPUT) != unset; }, [&] {
             GetWindowTextW(GetDlgItem(main_, IDC_OUTPUT), carried.texts[carried.count++].cipher, 300);
-            HWND box = FindMessageBoxShownOrNot();
-            warnings.push_back(box ? MessageBoxText(box) : "");
-            if (box)
-                DismissMessageBox(box);
+            warnings.push_back(TakeWarning());
         });
         s.Wait("no message box", [] { return FindMessageBoxShownOrNot() == NULL; });
     }
@@ -936,10 +946,7 @@ TEST_F(Carried, DecryptedUnderAnotherCodePage)
         });
         s.Then("the text", [&] { return ItemText(main_, IDC_OUTPUT) != unset; }, [&] {
             GetWindowTextW(GetDlgItem(main_, IDC_OUTPUT), t.result, 300);
-            HWND box = FindMessageBoxShownOrNot();
-            lstrcpynA(t.warning, box ? MessageBoxText(box).c_str() : "", sizeof t.warning);
-            if (box)
-                DismissMessageBox(box);
+            lstrcpynA(t.warning, TakeWarning().c_str(), sizeof t.warning);
         });
         s.Wait("no message box", [] { return FindMessageBoxShownOrNot() == NULL; });
     }
@@ -971,15 +978,7 @@ TEST_F(MainWindow, OlderCipherTextsStillDecrypt)
     Command(s, IDM_INPUT_KEY, true);
     ConfirmKey(s, kKey);
     Command(s, IDC_DECRYPT, false);
-    s.Wait("the text", [&] { return ItemText(main_, IDC_OUTPUT) == text; });
-    s.Wait("a tick for a warning", [n = 0]() mutable { return ++n > 2; });
-    s.Do("read the warning", [&] {
-        HWND box = FindMessageBoxShownOrNot();
-        warning = box ? MessageBoxText(box) : "";
-        if (box)
-            DismissMessageBox(box);
-    });
-    s.Wait("no message box", [] { return FindMessageBoxShownOrNot() == NULL; });
+    AwaitWarning(s, [&] { return ItemText(main_, IDC_OUTPUT) == text; }, &warning);
     Run(s);
     EXPECT_EQ(warning, "");
 }
