@@ -9,7 +9,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/deps.sh
-need_packages "${HOST_PACKAGES[@]}" "${BENCH32_PACKAGES[@]}"
+need_packages "${HOST_PACKAGES[@]}" "${BENCH32_PACKAGES[@]}" && need_cmake || exit 1
 
 json=
 if [ "${1:-}" = "--json" ]; then

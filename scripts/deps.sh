@@ -32,32 +32,73 @@ WINDOWS_PACKAGES=(g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-min
 BENCH32_PACKAGES=(g++-multilib libbenchmark-dev:i386 libssl-dev:i386)
 # The release zip: made with zip, normalised by strip-nondeterminism.
 RELEASE_PACKAGES=(zip unzip strip-nondeterminism)
+# The tools that scripts/release.sh runs, by the absolute paths it runs
+# them by (it runs with PATH=/usr/bin:/bin and nothing else of the
+# builder's environment). BUILDINFO.txt names the file and package each
+# one resolves to.
+RELEASE_TOOLS=(/usr/bin/cmake /usr/bin/ninja /usr/bin/i686-w64-mingw32-g++-posix
+               /usr/bin/i686-w64-mingw32-gcc-posix /usr/bin/i686-w64-mingw32-windres
+               /usr/bin/python3 /usr/bin/sed /usr/bin/zip /usr/bin/strip-nondeterminism)
 # Those whose versions shape the release's bytes, which BUILDINFO.txt
-# records: the compiler and its libgcc, binutils (linker, strip, windres),
-# the headers and import libraries, zip, strip-nondeterminism and the
-# library that does its work, and Python, which writes README.txt.
+# records: besides the tools' own packages, the compiler's libgcc,
+# binutils (linker, strip, windres), the headers and import libraries and
+# the headers they link to, the library that does strip-nondeterminism's
+# work and the one with which it rewrites the zip.
 SHAPING_PACKAGES=(g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
-                  zip strip-nondeterminism libfile-stripnondeterminism-perl python3)
+                  mingw-w64-common zip strip-nondeterminism libfile-stripnondeterminism-perl
+                  libarchive-zip-perl cmake ninja-build)
 
-# shaping_versions: "  package version" for each of SHAPING_PACKAGES, as
-# installed here.
+# tool_file PATH: the file PATH resolves to; tool_package PATH: the
+# package that installed it (Debian installs some under /bin, which
+# /usr/bin is a link to).
+tool_file() {
+    readlink -f "$1"
+}
+tool_package() {
+    local file
+    file=$(tool_file "$1")
+    { dpkg -S "$file" 2>/dev/null || dpkg -S "/bin/${file##*/}" 2>/dev/null; } | head -1 | cut -d: -f1
+}
+
+# shaping_tools: "  path file package" for each of RELEASE_TOOLS, as here.
+shaping_tools() {
+    local tool
+    for tool in "${RELEASE_TOOLS[@]}"; do
+        printf '  %s %s %s\n' "$tool" "$(tool_file "$tool")" "$(tool_package "$tool")"
+    done
+}
+
+# shaping_versions: "  package version" for SHAPING_PACKAGES and the
+# tools' packages, each once, sorted, as installed here.
 shaping_versions() {
-    local package
-    for package in "${SHAPING_PACKAGES[@]}"; do
+    local package tool
+    {
+        printf '%s\n' "${SHAPING_PACKAGES[@]}"
+        for tool in "${RELEASE_TOOLS[@]}"; do tool_package "$tool"; done
+    } | LC_ALL=C sort -u | while read -r package; do
+        [ -n "$package" ] || continue
         printf '  %s %s\n' "$package" "$(dpkg-query -W -f='${Version}' "$package" 2>/dev/null || echo missing)"
     done
 }
 
-# debian_release: the Debian release and point release of this machine.
-debian_release() {
-    (. /etc/os-release && printf '%s, %s\n' "$PRETTY_NAME" "$(cat /etc/debian_version)")
+# system_release: the operating system, with Debian's point release on
+# Debian alone (elsewhere /etc/debian_version names what it derives from).
+system_release() {
+    (
+        . /etc/os-release
+        if [ "${ID:-}" = debian ]; then
+            printf '%s, %s\n' "$PRETTY_NAME" "$(cat /etc/debian_version)"
+        else
+            printf '%s\n' "$PRETTY_NAME"
+        fi
+    )
 }
 
 # need_clang_runtime: installs the sanitizer and libFuzzer runtime of the
 # clang that is installed, whatever its version: Debian ships it apart as
 # libclang-rt-N-dev since LLVM 14. Where the release has no such package,
-# clang-N's own libclang-common-N-dev holds the runtime, and nothing is
-# missing.
+# clang-N's own libclang-common-N-dev holds the runtime. Either way, fails
+# unless clang then finds libFuzzer, naming what is missing.
 need_clang_runtime() {
     local major package
     major=$(clang -dumpversion 2>/dev/null | cut -d. -f1)
@@ -67,9 +108,35 @@ need_clang_runtime() {
     fi
     package=libclang-rt-$major-dev
     # Known to apt, after one update if the lists are stale.
-    if ! apt-cache show "$package" >/dev/null 2>&1; then
-        if [ "$(id -u)" -ne 0 ]; then sudo apt-get update -qq; else apt-get update -qq; fi
-        apt-cache show "$package" >/dev/null 2>&1 || return 0
+    local sudo=()
+    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+    if ! apt-cache show "$package" >/dev/null 2>&1 && ! "${sudo[@]}" apt-get update -qq; then
+        echo "need_clang_runtime: apt-get update failed" >&2
+        return 1
     fi
-    need_packages "$package"
+    if apt-cache show "$package" >/dev/null 2>&1; then
+        need_packages "$package" || return 1
+    fi
+    local fuzzer
+    fuzzer=$(clang -print-file-name="libclang_rt.fuzzer-$(uname -m).a" 2>/dev/null)
+    if [ ! -f "$fuzzer" ]; then
+        fuzzer=$(clang -print-runtime-dir 2>/dev/null)/libclang_rt.fuzzer-$(uname -m).a
+    fi
+    if [ ! -f "$fuzzer" ]; then
+        echo "need_clang_runtime: clang $major has no libFuzzer runtime (libclang_rt.fuzzer-$(uname -m).a);" \
+             "install $package, or libclang-common-$major-dev where the release has no $package" >&2
+        return 1
+    fi
+}
+
+# need_cmake: the project needs CMake 3.25 or later (its presets are of
+# version 6); an older one stops here rather than in a confusing error.
+need_cmake() {
+    local have
+    have=$(cmake --version 2>/dev/null | sed -n 's/^cmake version \([0-9.]*\).*/\1/p')
+    if [ -z "$have" ] || [ "$(printf '%s\n' 3.25 "$have" | sort -V | head -1)" != 3.25 ]; then
+        echo "This project needs CMake 3.25 or later; this machine has ${have:-none}." \
+             "Debian 12 and later have it; on an older release, install a newer CMake first." >&2
+        return 1
+    fi
 }

@@ -14,7 +14,7 @@ if [ "${1:-}" = "--screenshot" ]; then
     case "$shot" in /*) ;; *) shot="$PWD/$shot" ;; esac
 fi
 
-need_packages "${HOST_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" "${WINE_PACKAGES[@]}"
+need_packages "${HOST_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" "${WINE_PACKAGES[@]}" && need_cmake || exit 1
 [ -n "$shot" ] && need_packages imagemagick x11-utils
 cmake --preset windows >/dev/null
 cmake --build --preset windows --target Corvex

@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 . scripts/wine.sh
 
 need_packages "${HOST_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" "${WINE_PACKAGES[@]}" "${RELEASE_PACKAGES[@]}" &&
-    need_clang_runtime || exit 1
+    need_cmake && need_clang_runtime || exit 1
 
 passed=0
 failed=0

@@ -83,14 +83,23 @@ def main(path):
 
     imports = {}
     for entry in pe.DIRECTORY_ENTRY_IMPORT:
-        names = [i.name.decode() for i in entry.imports if i.name]
-        imports[entry.dll.decode().lower()] = names
+        # An import by ordinal has no name: it counts as "#N".
+        names = [i.name.decode() if i.name else f"#{i.ordinal}" for i in entry.imports]
+        imports.setdefault(entry.dll.decode().lower(), []).extend(names)
     imports = {k: sorted(v) for k, v in imports.items()}
     print("imports:", imports)
     listed = readme_imports()
     check(set(listed) == {"kernel32.dll", "user32.dll", "comctl32.dll"},
           "the README lists imports from kernel32, user32 and comctl32: " + ", ".join(sorted(listed)))
     check(imports == listed, f"the imports are exactly the README's: {listed}")
+    delayed = [e.dll.decode() for e in getattr(pe, "DIRECTORY_ENTRY_DELAY_IMPORT", [])]
+    delay_dir = pe.OPTIONAL_HEADER.DATA_DIRECTORY[pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_DELAY_IMPORT"]]
+    check(not delayed and delay_dir.Size == 0, f"no delay-load imports: {delayed}")
+    # MinGW's delay-load libraries leave that directory empty: any other DLL
+    # the file names is loaded some other way.
+    with open(path, "rb") as f:
+        named = {m.decode().lower() for m in re.findall(rb"[A-Za-z0-9_.-]+\.dll", f.read(), re.I)}
+    check(named <= set(imports), f"the only DLLs named are those imported: {sorted(named - set(imports))}")
     check("InitCommonControls" in imports.get("comctl32.dll", []),
           "comctl32's InitCommonControls is imported")
     for name in imports.get("user32.dll", []):
@@ -104,7 +113,8 @@ def main(path):
             check(not FORBIDDEN.match(name), f"{dll} {name} is allowed")
 
     found = set()
-    for rtype in pe.DIRECTORY_ENTRY_RESOURCE.entries:
+    resources = pe.DIRECTORY_ENTRY_RESOURCE.entries if hasattr(pe, "DIRECTORY_ENTRY_RESOURCE") else []
+    for rtype in resources:
         for res in rtype.directory.entries:
             name = str(res.name) if res.name is not None else res.id
             found.add((rtype.id, name))
