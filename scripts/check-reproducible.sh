@@ -15,7 +15,8 @@
 # core.autocrlf=true in git's settings, and fails unless the two are byte
 # for byte the same; the zip holds exactly Corvex.exe, README.txt and
 # LICENSE.txt, with CRLF line ends in the texts, and its Corvex.exe is the
-# one built (and EXE, if given); BUILDINFO.txt names this machine's system,
+# one built (and EXE, if given); a copy inside another git work tree names
+# no commit and gives the same files; BUILDINFO.txt names this machine's system,
 # tools and versions; and the checksums match. Then checks a download as
 # above on that release, and that it refuses one with a second version
 # line for a package, or with a commit that does not exist.
@@ -159,6 +160,22 @@ chmod +x "$work/bin/python3"
 bash "${copies[0]}/scripts/release.sh" --out "$work/dist-1" >/dev/null
 HOME="$home" PATH="$work/bin:$PATH" CFLAGS=-march=native CXXFLAGS="-march=native -fno-omit-frame-pointer" \
     LDFLAGS=-Wl,--build-id bash "${copies[1]}/scripts/release.sh" --out "$work/dist-2" >/dev/null
+
+# A copy of the source inside another git work tree names no commit, and
+# gives the same files.
+mkdir -p "$work/outer"
+git -C "$work/outer" init -q
+HOME=/nonexistent GIT_CONFIG_NOSYSTEM=1 git -C "$work/outer" -c user.name=check -c user.email=check@invalid \
+    commit -q --allow-empty -m outer
+cp -r "${copies[0]}" "$work/outer/corvane"
+rm -rf "$work/outer/corvane/.git"
+bash "$src/scripts/release.sh" --source "$work/outer/corvane" --out "$work/dist-inside" >/dev/null
+grep -qx "commit: none: built from a copy of the source" "$work/dist-inside/BUILDINFO.txt" ||
+    fail "a copy inside another work tree names $(grep '^commit:' "$work/dist-inside/BUILDINFO.txt")"
+for f in Corvex.exe "${zip_name:=$(cd "$work/dist-1" && ls corvane-*-win32.zip)}"; do
+    cmp -s "$work/dist-1/$f" "$work/dist-inside/$f" || fail "$f built inside another work tree differs"
+done
+echo "ok: a copy inside another git work tree names no commit and gives the same files"
 
 (cd "$work/dist-1" && sha256sum -- *)
 if diff -r "$work/dist-1" "$work/dist-2"; then
