@@ -45,6 +45,13 @@ void ShowCipherText(HWND dialog, int id, const unsigned char* bytes);
 // the ANSI code page changed some.
 FieldRead ReadCipherText(HWND dialog, int id, unsigned char* area);
 
+// Whether decrypted bytes, all size of them, can be a text that Encrypt was
+// given. A text holds no zero byte and is padded with zero bytes; its
+// characters are the ANSI code page's, and none is a control character
+// but tab, CR and LF, which no one types. A wrong key or a changed cipher
+// text almost never gives such bytes.
+bool CanBeText(const unsigned char* bytes, int size);
+
 // Copies text to the end of to, zero byte included; returns where it ends.
 char* Append(char* to, const char* text);
 

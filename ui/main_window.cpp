@@ -53,6 +53,11 @@ static const char kNotInEitherCodePage[] =
 static const char kOver255Read[] = "it is over 255 bytes long, and only its first 255 bytes were read";
 static const char kIncomplete[] = "This cipher text is incomplete: a whole one is a multiple of 8 bytes long";
 static const char kMayBeWrong[] = ", so the end of the text shown may be wrong.";
+// After Decrypt, for bytes that no text encrypts to.
+static const char kNotAText[] =
+    "The text shown cannot be what was encrypted: the key is probably wrong, or the cipher text was changed "
+    "on the way (or its text was written on a Windows with another code page).\r\n\r\n"
+    "Key > Default Key shows the key in use.";
 
 constexpr size_t Longer(size_t a, size_t b)
 {
@@ -156,8 +161,10 @@ static const char* EncryptWarning(HWND dialog, FieldRead input, const char** wha
     return CheckShownCipherText(dialog);
 }
 
-// What Decrypt warns of, if anything. A cipher text not read as pasted
-// comes first: that is also why its length may be wrong.
+// What Decrypt warns of, if anything, for what it read and the bytes it
+// left in OutputBuffer. A cipher text not read as pasted comes first: that
+// is also why its length may be wrong. A result that cannot be a text comes
+// last: those before it say better why.
 static const char* DecryptWarning(FieldRead input, int length)
 {
     const char* start = kNotReadAsPasted;
@@ -168,7 +175,7 @@ static const char* DecryptWarning(FieldRead input, int length)
         end = "";
     } else if (input == FIELD_READ_WHOLE) {
         if (length % 8 == 0)
-            return NULL;
+            return CanBeText(OutputBuffer, OUTPUT_WRITTEN_SIZE) ? NULL : kNotAText;
         start = kIncomplete;
         reason = "";
     }

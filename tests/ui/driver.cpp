@@ -328,13 +328,39 @@ void ResetAreas()
     memset(OutputBuffer, 0, sizeof OutputBuffer);
 }
 
-std::string ExpectedOutput(const std::string& key, const std::string& input, bool encrypt)
+std::string Transformed(const std::string& key, const std::string& input, bool encrypt)
 {
     unsigned char k[KEY_BUFFER_SIZE] = {};
     memcpy(k, key.data(), key.size() < 55 ? key.size() : 55);
     unsigned char in[INPUT_BUFFER_SIZE] = {};
-    memcpy(in, input.data(), input.size() < 255 ? input.size() : 255);
+    const size_t n = input.size() < 255 ? input.size() : 255;
+    memcpy(in, input.data(), n);
     unsigned char out[OUTPUT_BUFFER_SIZE] = {};
     CryptText(out, in, k, encrypt ? CRYPT_ENCRYPT : CRYPT_DECRYPT);
-    return reinterpret_cast<char*>(out);
+    return std::string(reinterpret_cast<char*>(out), (n + 7) / 8 * 8);
+}
+
+std::string ExpectedOutput(const std::string& key, const std::string& input, bool encrypt)
+{
+    return Transformed(key, input, encrypt).c_str();
+}
+
+bool CouldBeATypedText(const std::string& bytes)
+{
+    const size_t end = bytes.find('\0');
+    if (end != std::string::npos && bytes.find_first_not_of('\0', end) != std::string::npos)
+        return false;
+    const std::string text = bytes.substr(0, end);
+    std::wstring chars(text.size() + 1, L'\0');
+    const int n = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()),
+                                      &chars[0], static_cast<int>(chars.size()));
+    if (n == 0)
+        return false;
+    for (int i = 0; i < n; ++i) {
+        const wchar_t c = chars[i];
+        const bool control = c < 0x20 || (c >= 0x7F && c <= 0x9F);
+        if (control && c != L'\t' && c != L'\r' && c != L'\n')
+            return false;
+    }
+    return true;
 }

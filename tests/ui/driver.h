@@ -83,8 +83,15 @@ UINT CodePage();
 // Resets the process-wide areas to their state at program start.
 void ResetAreas();
 
-// The cipher engine's own result, for comparison: the text as the main
-// window would show it, or the empty string.
+// The cipher engine's own result, for comparison: every byte it writes for
+// the input's first 255 bytes, and the text as the main window would show
+// them, or the empty string.
+std::string Transformed(const std::string& key, const std::string& input, bool encrypt);
 std::string ExpectedOutput(const std::string& key, const std::string& input, bool encrypt);
+
+// Whether a result of Decrypt, all its bytes, could be a text that someone
+// typed: no byte but zero bytes after a zero byte, the code page's
+// characters before it, and no control character but tab, CR and LF.
+bool CouldBeATypedText(const std::string& bytes);
 
 #endif

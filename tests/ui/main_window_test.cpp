@@ -51,6 +51,22 @@ const std::string kNotInEitherWarning =
 const std::string kOver255ReadWarning =
     "This cipher text could not be read as pasted: it is over 255 bytes long, and only its first 255 "
     "bytes were read, so the end of the text shown may be wrong.";
+// After Decrypt, for a result that no text encrypts to.
+const std::string kNotATextWarning =
+    "The text shown cannot be what was encrypted: the key is probably wrong, or the cipher text was changed "
+    "on the way (or its text was written on a Windows with another code page).\r\n\r\n"
+    "Key > Default Key shows the key in use.";
+
+// What Decrypt warns of, the first reason that holds, for a cipher text read
+// as pasted.
+std::string DecryptWarningFor(const std::string& key, const std::string& pasted)
+{
+    if (pasted.size() > 255)
+        return kOver255ReadWarning;
+    if (pasted.size() % 8 != 0)
+        return kIncompleteWarning;
+    return CouldBeATypedText(Transformed(key, pasted, false)) ? "" : kNotATextWarning;
+}
 
 // Where the code page has characters of several bytes, cipher texts are
 // shown as code page 1252 characters, and read back from them.
@@ -227,14 +243,20 @@ TEST_F(MainWindow, ShortKeyIsUsedAndAskedForAgain)
     TypeInput(s, kText);
     CommandWithKey(s, IDC_ENCRYPT, false, "abc");
     // Three bytes are still too few: the next command asks again. Four are
-    // enough: the command after them asks no more.
-    CommandWithKey(s, IDC_DECRYPT, false, "x");
+    // enough: the command after them asks no more. Decrypt under the short
+    // key says its result cannot be a text, as it is none.
+    std::string warning = "not read";
+    Command(s, IDC_DECRYPT, false);
+    ConfirmKey(s, "x");
+    AwaitWarning(s, [this] { return ItemText(main_, IDC_OUTPUT) == ExpectedOutput("x", kText, false); }, &warning);
+    RecordOutput(s);
     CommandWithKey(s, IDC_ENCRYPT, false, "four");
     CommandAndRead(s, IDC_ENCRYPT, false);
     Run(s);
     ASSERT_EQ(outputs_.size(), 4u);
     EXPECT_EQ(outputs_[0], ExpectedOutput("abc", kText, true));
     EXPECT_EQ(outputs_[1], ExpectedOutput("x", kText, false));
+    EXPECT_EQ(warning, DecryptWarningFor("x", kText));
     EXPECT_EQ(outputs_[2], ExpectedOutput("four", kText, true));
     EXPECT_EQ(outputs_[3], outputs_[2]);
 }
@@ -398,6 +420,7 @@ TEST_F(MainWindow, InputIsCutTo255Bytes)
     for (int i = 0; i < 300; ++i)
         longText += static_cast<char>('A' + i % 26);
     std::string warning;
+    std::vector<std::wstring> shown;
     Script s;
     Start(s);
     Command(s, IDM_INPUT_KEY, true);
@@ -409,23 +432,24 @@ TEST_F(MainWindow, InputIsCutTo255Bytes)
     s.Do("read the warning", [&] { warning = MessageBoxText(box_); });
     Dismiss(s);
     Settle(s);
-    RecordOutput(s);
+    s.Do("read the output", [&] { shown.push_back(ItemTextW(main_, IDC_OUTPUT)); });
     s.Do("the field keeps all 300", [&] { EXPECT_EQ(ItemText(main_, IDC_INPUT), longText); });
     // Decrypt reads the same 255 bytes, and says why, not only that 255
-    // is not a multiple of 8.
+    // is not a multiple of 8; so does its code page 1252 reading.
     std::string decryptWarning;
     Command(s, IDC_DECRYPT, false);
     WaitBox(s);
     s.Do("read the warning", [&] { decryptWarning = MessageBoxText(box_); });
     Dismiss(s);
     Settle(s);
-    RecordOutput(s);
+    s.Do("read the output", [&] { shown.push_back(ItemTextW(main_, IDC_OUTPUT)); });
     Run(s);
-    ASSERT_EQ(outputs_.size(), 2u);
-    EXPECT_EQ(outputs_[0], ExpectedOutput(kKey, longText.substr(0, 255), true));
-    EXPECT_NE(outputs_[0], ExpectedOutput(kKey, longText.substr(0, 250) + "xxxxx", true));
+    ASSERT_EQ(shown.size(), 2u);
+    const UINT shownIn = MultiByteCodePage() ? 1252 : CP_ACP;
+    EXPECT_TRUE(shown[0] == Wide(shownIn, ExpectedOutput(kKey, longText.substr(0, 255), true)));
+    EXPECT_FALSE(shown[0] == Wide(shownIn, ExpectedOutput(kKey, longText.substr(0, 250) + "xxxxx", true)));
     EXPECT_EQ(warning, Warning(kTextOver255));
-    EXPECT_EQ(outputs_[1], ExpectedOutput(kKey, longText.substr(0, 255), false));
+    EXPECT_TRUE(shown[1] == Wide(CP_ACP, ExpectedOutput(kKey, longText.substr(0, 255), false)));
     EXPECT_EQ(decryptWarning, kOver255ReadWarning);
 }
 
@@ -635,6 +659,9 @@ TEST_F(MainWindow, WarnsExactlyWhenThePastedCipherTextDoesNotComeBack)
         std::string pasted;       // the input field after the paste, as Decrypt reads it
         std::wstring resultShown; // what the user reads after Decrypt
         std::string decryptWarning;
+        std::string wrongKey;     // the key with one character mistyped
+        std::wstring wrongShown;  // Decrypt's result under it
+        std::string wrongWarning;
     };
     // 300 unless CORVANE_TEXTS says otherwise.
     const char* count = getenv("CORVANE_TEXTS");
@@ -655,6 +682,13 @@ TEST_F(MainWindow, WarnsExactlyWhenThePastedCipherTextDoesNotComeBack)
             t.typed.insert(t.typed.begin() + std::uniform_int_distribution<size_t>(0, t.typed.size())(rng),
                            others[std::uniform_int_distribution<int>(0, 2)(rng)]);
         }
+    }
+    // Drawn after the texts, so that a seed gives the texts it always gave.
+    for (Trial& t : trials) {
+        const size_t at = std::uniform_int_distribution<size_t>(0, t.key.size() - 1)(rng);
+        t.wrongKey = t.key;
+        while (t.wrongKey[at] == t.key[at])
+            t.wrongKey[at] = byteIn(1, 255);
     }
 
     // No command output is this long: the field holds it until one is shown.
@@ -700,21 +734,44 @@ TEST_F(MainWindow, WarnsExactlyWhenThePastedCipherTextDoesNotComeBack)
                    t.resultShown = ItemTextW(main_, IDC_OUTPUT);
                    t.decryptWarning = TakeWarning();
                });
+        s.Then("decrypt it with a typo in the key", [] { return FindMessageBoxShownOrNot() == NULL; }, [this, &t, &unset] {
+            if (t.pasted.empty())
+                return;
+            memcpy(KeyBuffer, t.wrongKey.data(), t.wrongKey.size());
+            SetItemText(main_, IDC_OUTPUT, unset);
+            Click(main_, IDC_DECRYPT);
+        });
+        s.Then("its result", [this, &t, &unset] { return t.pasted.empty() || ItemText(main_, IDC_OUTPUT) != unset; },
+               [this, &t] {
+                   if (t.pasted.empty())
+                       return;
+                   t.wrongShown = ItemTextW(main_, IDC_OUTPUT);
+                   t.wrongWarning = TakeWarning();
+               });
         s.Wait("no message box", [] { return FindMessageBoxShownOrNot() == NULL; });
     }
     Run(s);
 
     std::map<std::string, int> counts;
+    int wrongKeys[3] = {}, wrongKeysWarned[3] = {}; // of 1, 2, and 3 or more blocks
     for (size_t i = 0; i < trials.size(); ++i) {
         const Trial& t = trials[i];
         const bool back = !t.pasted.empty() && t.resultShown == t.typed;
         EXPECT_EQ(t.warning.empty(), back) << "text " << i << " of " << t.read.size() << " bytes: " << t.warning;
         // Decrypt reads 255 bytes at most, and a whole cipher text is a
-        // multiple of 8 bytes.
-        EXPECT_EQ(t.decryptWarning, t.pasted.size() > 255    ? kOver255ReadWarning
-                                    : t.pasted.size() % 8 != 0 ? kIncompleteWarning
-                                                               : "")
-            << "text " << i;
+        // multiple of 8 bytes; then the result must be a text.
+        if (!t.pasted.empty()) {
+            EXPECT_EQ(t.decryptWarning, DecryptWarningFor(t.key, t.pasted)) << "text " << i;
+            EXPECT_EQ(t.wrongWarning, DecryptWarningFor(t.wrongKey, t.pasted)) << "text " << i << ", mistyped key";
+            EXPECT_TRUE(t.wrongShown == Wide(CP_ACP, ExpectedOutput(t.wrongKey, t.pasted, false))) << "text " << i;
+        }
+        if (back)
+            EXPECT_NE(t.decryptWarning, kNotATextWarning) << "text " << i << ": a false alarm";
+        if (!t.pasted.empty() && t.pasted.size() % 8 == 0) {
+            const size_t blocks = std::min<size_t>(t.pasted.size() / 8, 3) - 1;
+            ++wrongKeys[blocks];
+            wrongKeysWarned[blocks] += t.wrongWarning == kNotATextWarning;
+        }
         if (t.warning.empty()) {
             ++counts[back && !t.decryptWarning.empty() ? "none, but Decrypt warned: a zero byte ended it"
                                                        : "none"];
@@ -741,9 +798,64 @@ TEST_F(MainWindow, WarnsExactlyWhenThePastedCipherTextDoesNotComeBack)
     }
     for (const auto& c : counts)
         std::cout << "[ warnings ] " << c.second << " x " << c.first << "\n";
+    std::cout << "[ typo     ] warned of, of whole cipher texts decrypted with a mistyped key: " << wrongKeysWarned[0]
+              << " of " << wrongKeys[0] << " of 1 block, " << wrongKeysWarned[1] << " of " << wrongKeys[1]
+              << " of 2, " << wrongKeysWarned[2] << " of " << wrongKeys[2] << " of 3 or more\n";
     // Shown in a code page of one byte a character, a cipher text comes
     // back byte for byte.
     EXPECT_EQ(counts.count(kCodePage), 0u);
+}
+
+// A text with tabs and line breaks comes back with no warning. Its cipher
+// text with one straight quote turned into a curly one, as a mail program
+// may turn it (0x22 into 0x93 in code page 1252), decrypts to a control
+// character in the changed block, and Decrypt says the result cannot be
+// the text, which stays shown.
+TEST_F(MainWindow, DecryptTellsAResultThatCannotBeTheText)
+{
+    std::string text, curled;
+    for (int i = 0; i < 5000 && text.empty(); ++i) {
+        // Both blocks differ from try to try.
+        const std::string t = "Ada\t" + std::to_string(1000 + i) + "\r\n" + std::to_string(9999 - i) + "\r\n";
+        const std::string c = Transformed(kKey, t, true);
+        const size_t quote = c.find('"');
+        if (quote == std::string::npos ||
+            !std::all_of(c.begin(), c.end(), [](char b) { return static_cast<unsigned char>(b) >= 0x20; }))
+            continue;
+        std::string changed = c;
+        changed[quote] = '\x93';
+        const std::string result = Transformed(kKey, changed, false);
+        if (result.find('\0') == std::string::npos && !CouldBeATypedText(result))
+            text = t, curled = changed;
+    }
+    ASSERT_FALSE(text.empty());
+    ASSERT_EQ(CodePage(), 1252u);
+    std::string encryptWarning = "not read", decryptWarning = "not read", curledWarning = "not read";
+    std::wstring shown;
+    Script s;
+    Start(s);
+    Command(s, IDM_INPUT_KEY, true);
+    ConfirmKey(s, kKey);
+    TypeInput(s, text);
+    Command(s, IDC_ENCRYPT, false);
+    AwaitWarning(s, [&] { return ItemText(main_, IDC_OUTPUT) == ExpectedOutput(kKey, text, true); }, &encryptWarning);
+    s.Do("paste it back and decrypt", [&] {
+        shown = ItemTextW(main_, IDC_OUTPUT);
+        SetItemText(main_, IDC_INPUT, "");
+        SendMessageW(GetDlgItem(main_, IDC_INPUT), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(shown.c_str()));
+        Click(main_, IDC_DECRYPT);
+    });
+    AwaitWarning(s, [&] { return ItemText(main_, IDC_OUTPUT) == text; }, &decryptWarning);
+    s.Do("paste it with a curly quote and decrypt", [&] {
+        SetItemTextW(main_, IDC_INPUT, Wide(1252, curled));
+        Click(main_, IDC_DECRYPT);
+    });
+    AwaitWarning(s, [&] { return ItemText(main_, IDC_OUTPUT) == ExpectedOutput(kKey, curled, false); },
+                 &curledWarning);
+    Run(s);
+    EXPECT_EQ(encryptWarning, "");
+    EXPECT_EQ(decryptWarning, "");
+    EXPECT_EQ(curledWarning, kNotATextWarning);
 }
 
 TEST_F(MainWindow, HighBytesSurviveTheFields)
@@ -958,11 +1070,24 @@ TEST_F(Carried, DecryptedUnderAnotherCodePage)
 
 // A cipher text as earlier versions showed it under a code page of several
 // bytes a character, its bytes as that code page's characters, kana or
-// kanji among them, is still read in that code page.
+// kanji among them, is still read in that code page. Under 1251 every
+// cipher text is shown so, and one whose characters 1252 has too, at other
+// bytes, is read in 1251 first: "\u20AC" is 0x88 there and 0x80 in 1252.
 TEST_F(MainWindow, OlderCipherTextsStillDecrypt)
 {
-    ASSERT_TRUE(MultiByteCodePage());
     std::string text, cipher;
+    if (!MultiByteCodePage()) {
+        ASSERT_EQ(CodePage(), 1251u);
+        // Made from its cipher bytes backwards.
+        for (char c = 'A'; c <= 'Z' && text.empty(); ++c) {
+            const std::string candidate = std::string("\x88 Euro ") + c;
+            const std::string t = Transformed(kKey, candidate, false);
+            if (CouldBeATypedText(t))
+                text = t, cipher = candidate;
+        }
+        const std::wstring shown = Wide(CP_ACP, cipher);
+        ASSERT_TRUE(Wide(1252, Narrow(1252, shown)) == shown && Narrow(1252, shown) != cipher);
+    }
     for (int i = 0; i < 1000 && text.empty(); ++i) {
         const std::string t = "Old " + std::to_string(1000 + i);
         const std::string c = ExpectedOutput(kKey, t, true);
