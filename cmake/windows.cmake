@@ -33,3 +33,9 @@ target_link_options(Corvex PRIVATE
     -nostdlib -nostartfiles -Wl,-e,_CorvexStart
     -Wl,--gc-sections -s -Wl,--no-insert-timestamp)
 target_link_libraries(Corvex PRIVATE corvane_cipher kernel32 user32 comctl32 gcc)
+
+# How often Decrypt tells a wrong key, with the check as Corvex.exe has it
+# (scripts/detection.sh runs it under each code page).
+add_executable(detection_bench bench/detection.cpp)
+target_link_libraries(detection_bench PRIVATE corvex_ui user32 comctl32)
+target_link_options(detection_bench PRIVATE -static)

@@ -93,15 +93,23 @@ bool CanBeText(const unsigned char* bytes, int size)
     for (int i = n; i < size; ++i)
         if (bytes[i] != 0)
             return false;
-    // Fails on bytes that are no characters of the code page, and on none:
-    // Encrypt takes no empty text.
-    WCHAR text[OUTPUT_WRITTEN_SIZE];
-    const int m = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, reinterpret_cast<const char*>(bytes), n,
-                                      text, OUTPUT_WRITTEN_SIZE);
-    if (m <= 0)
+    // A text's bytes are what the code page makes of its characters, so
+    // they come back from them unchanged. Bytes that are no characters, or
+    // not the code page's own bytes for them, do not; nor do none: Encrypt
+    // takes no empty text. (Refusing what MB_ERR_INVALID_CHARS refuses
+    // would also refuse characters that some code pages hold at single
+    // bytes, such as 0xFD to 0xFF of code page 932.)
+    const char* text = reinterpret_cast<const char*>(bytes);
+    WCHAR chars[OUTPUT_WRITTEN_SIZE];
+    char back[OUTPUT_WRITTEN_SIZE];
+    const int m = MultiByteToWideChar(CP_ACP, 0, text, n, chars, OUTPUT_WRITTEN_SIZE);
+    if (m <= 0 || WideCharToMultiByte(CP_ACP, 0, chars, m, back, n, NULL, NULL) != n)
         return false;
+    for (int i = 0; i < n; ++i)
+        if (back[i] != text[i])
+            return false;
     for (int i = 0; i < m; ++i) {
-        const WCHAR c = text[i];
+        const WCHAR c = chars[i];
         if ((c < 0x20 && c != L'\t' && c != L'\r' && c != L'\n') || (c >= 0x7F && c <= 0x9F))
             return false;
     }

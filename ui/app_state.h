@@ -46,10 +46,10 @@ void ShowCipherText(HWND dialog, int id, const unsigned char* bytes);
 FieldRead ReadCipherText(HWND dialog, int id, unsigned char* area);
 
 // Whether decrypted bytes, all size of them, can be a text that Encrypt was
-// given. A text holds no zero byte and is padded with zero bytes; its
-// characters are the ANSI code page's, and none is a control character
-// but tab, CR and LF, which no one types. A wrong key or a changed cipher
-// text almost never gives such bytes.
+// given. A text holds no zero byte and is padded with zero bytes; its bytes
+// are what the ANSI code page makes of its characters, and none of those is
+// a control character but tab, CR and LF, which no one types. A wrong key or
+// a changed cipher text seldom gives such bytes.
 bool CanBeText(const unsigned char* bytes, int size);
 
 // Copies text to the end of to, zero byte included; returns where it ends.

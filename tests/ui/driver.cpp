@@ -351,13 +351,18 @@ bool CouldBeATypedText(const std::string& bytes)
     if (end != std::string::npos && bytes.find_first_not_of('\0', end) != std::string::npos)
         return false;
     const std::string text = bytes.substr(0, end);
-    std::wstring chars(text.size() + 1, L'\0');
-    const int n = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()),
-                                      &chars[0], static_cast<int>(chars.size()));
-    if (n == 0)
+    if (text.empty())
         return false;
-    for (int i = 0; i < n; ++i) {
-        const wchar_t c = chars[i];
+    // What the code page makes of its characters, as GetDlgItemTextA does.
+    std::wstring chars(text.size(), L'\0');
+    chars.resize(MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &chars[0],
+                                     static_cast<int>(chars.size())));
+    std::string back(text.size() * 4, '\0');
+    back.resize(WideCharToMultiByte(CP_ACP, 0, chars.data(), static_cast<int>(chars.size()), &back[0],
+                                    static_cast<int>(back.size()), NULL, NULL));
+    if (back != text)
+        return false;
+    for (wchar_t c : chars) {
         const bool control = c < 0x20 || (c >= 0x7F && c <= 0x9F);
         if (control && c != L'\t' && c != L'\r' && c != L'\n')
             return false;

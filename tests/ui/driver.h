@@ -90,8 +90,9 @@ std::string Transformed(const std::string& key, const std::string& input, bool e
 std::string ExpectedOutput(const std::string& key, const std::string& input, bool encrypt);
 
 // Whether a result of Decrypt, all its bytes, could be a text that someone
-// typed: no byte but zero bytes after a zero byte, the code page's
-// characters before it, and no control character but tab, CR and LF.
+// typed: no byte but zero bytes after a zero byte, and before it what the
+// code page makes of some characters, none a control character but tab,
+// CR and LF.
 bool CouldBeATypedText(const std::string& bytes);
 
 #endif

@@ -1,0 +1,109 @@
+// How often Decrypt tells a wrong key, under the ANSI code page it runs in:
+// random texts of the code page's characters, tabs and line breaks among
+// them, encrypted with a typed key, then decrypted with that key mistyped in
+// one character, and judged by CanBeText as Corvex.exe compiles it. Only
+// cipher texts shown whole (no zero byte) count, since only those are
+// decrypted whole. The same texts under the right key count false alarms.
+//   detection.exe [TEXTS [SEED]]     TEXTS a length class, 100000 unless given
+#include <windows.h>
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "app_state.h"
+#include "crypt_text.h"
+
+namespace {
+
+// Every character that the code page holds exactly, as its bytes; no control
+// character and no ASCII, which texts draw apart.
+std::vector<std::string> CodePageCharacters()
+{
+    std::vector<std::string> held;
+    for (unsigned c = 0xA0; c <= 0xFFFD; ++c) {
+        if (c >= 0xD800 && c <= 0xDFFF)
+            continue;
+        const WCHAR wide = static_cast<WCHAR>(c);
+        char bytes[8];
+        BOOL defaulted = FALSE;
+        const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, &wide, 1, bytes, sizeof bytes, NULL,
+                                          GetACP() == CP_UTF8 ? NULL : &defaulted);
+        WCHAR back = 0;
+        if (n > 0 && !defaulted && MultiByteToWideChar(CP_ACP, 0, bytes, n, &back, 1) == 1 && back == wide)
+            held.emplace_back(bytes, n);
+    }
+    return held;
+}
+
+// Bytes Decrypt leaves for cipher under key, in an area as Decrypt's.
+void Decrypt(const std::string& key, const unsigned char* cipher, unsigned char* out)
+{
+    unsigned char k[KEY_BUFFER_SIZE] = {};
+    memcpy(k, key.data(), key.size());
+    memset(out, 0, OUTPUT_BUFFER_SIZE);
+    CryptText(out, cipher, k, CRYPT_DECRYPT);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const int texts = argc > 1 ? atoi(argv[1]) : 100000;
+    const unsigned seed = argc > 2 ? static_cast<unsigned>(strtoul(argv[2], NULL, 10)) : std::random_device{}();
+    std::mt19937 rng(seed);
+    auto in = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    const std::vector<std::string> held = CodePageCharacters();
+    printf("code page %u (%zu characters beyond ASCII), seed %u, %d cipher texts a length\n", GetACP(),
+           held.size(), seed, texts);
+
+    const struct {
+        const char* name;
+        int shortest, longest; // bytes of text
+    } lengths[] = {{"1 block", 1, 8}, {"2 blocks", 9, 16}, {"3 to 8 blocks", 17, 64}};
+    for (const auto& length : lengths) {
+        int warned = 0, alarms = 0;
+        for (int done = 0; done < texts;) {
+            std::string key;
+            for (int i = in(4, 20); i > 0; --i)
+                key += static_cast<char>(in(0x21, 0x7E));
+            const int size = in(length.shortest, length.longest);
+            std::string text;
+            while (static_cast<int>(text.size()) < size) {
+                const int kind = in(0, 19);
+                const std::string next = kind == 0 ? "\t" : kind == 1 ? "\r\n" : kind < 12 ? std::string(1, static_cast<char>(in(0x20, 0x7E)))
+                                                                                            : held[in(0, static_cast<int>(held.size()) - 1)];
+                if (static_cast<int>(text.size() + next.size()) <= size)
+                    text += next;
+                else if (size - text.size() == 1)
+                    text += ' ';
+            }
+            unsigned char input[INPUT_BUFFER_SIZE] = {};
+            unsigned char cipher[OUTPUT_BUFFER_SIZE] = {};
+            unsigned char k[KEY_BUFFER_SIZE] = {};
+            memcpy(input, text.data(), text.size());
+            memcpy(k, key.data(), key.size());
+            CryptText(cipher, input, k, CRYPT_ENCRYPT);
+            const int bytes = (size + 7) / 8 * 8;
+            if (memchr(cipher, 0, bytes))
+                continue; // shown cut, and warned of by Encrypt
+            ++done;
+            unsigned char out[OUTPUT_BUFFER_SIZE];
+            Decrypt(key, cipher, out);
+            alarms += !CanBeText(out, OUTPUT_WRITTEN_SIZE);
+            std::string typo = key;
+            const int at = in(0, static_cast<int>(key.size()) - 1);
+            while (typo[at] == key[at])
+                typo[at] = static_cast<char>(in(0x21, 0x7E));
+            Decrypt(typo, cipher, out);
+            warned += !CanBeText(out, OUTPUT_WRITTEN_SIZE);
+        }
+        printf("  %-14s mistyped key warned of: %6.2f %% (%d of %d); right key warned of: %d\n", length.name,
+               100.0 * warned / texts, warned, texts, alarms);
+    }
+    return 0;
+}
