@@ -1,6 +1,48 @@
 # Installs Debian packages that are missing; sourced by the other scripts.
 
+apt_as_root() {
+    if [ "$(id -u)" -eq 0 ]; then apt-get "$@"; else sudo apt-get "$@"; fi
+}
+
+# apt_update: apt-get update once a run, tried up to three times a pause
+# apart (CORVANE_APT_PAUSE seconds, 20 unless set): a mirror in the middle
+# of a sync serves lists that do not match their index for a while. Fails
+# if lists could still not be fetched, naming them in APT_FAILED_LISTS.
+APT_UPDATED=
+APT_FAILED_LISTS=()
+apt_update() {
+    [ -n "$APT_UPDATED" ] && { [ "$APT_UPDATED" = yes ]; return; }
+    local try log
+    log=$(mktemp)
+    for try in 1 2 3; do
+        if apt_as_root update -qq >"$log" 2>&1; then
+            APT_UPDATED=yes
+            APT_FAILED_LISTS=()
+            rm -f "$log"
+            return 0
+        fi
+        mapfile -t APT_FAILED_LISTS < <(sed -n 's/^E: Failed to fetch \([^ ]*\).*/\1/p' "$log")
+        if [ "$try" -lt 3 ]; then
+            echo "apt-get update failed (try $try of 3); trying again in ${CORVANE_APT_PAUSE:-20} s."
+            sleep "${CORVANE_APT_PAUSE:-20}"
+        fi
+    done
+    cat "$log"
+    rm -f "$log"
+    APT_UPDATED=failed
+    echo "apt-get update failed 3 times; going on with the package lists this machine has."
+    return 1
+}
+
+apt_install() {
+    DEBIAN_FRONTEND=noninteractive apt_as_root install -y -qq --no-install-recommends "$@"
+}
+
 # need_packages PKG...: installs those not yet installed (root or sudo).
+# Where lists could not be fetched, an install that fails is tried once
+# more with the release's own packages alone (the lists that fail are most
+# often those of its updates, and a library's i386 and amd64 versions must
+# come from the same list); if that fails too, it says what to do.
 need_packages() {
     local missing=() pkg
     for pkg in "$@"; do
@@ -10,17 +52,29 @@ need_packages() {
     done
     [ ${#missing[@]} -eq 0 ] && return 0
 
-    local sudo=()
-    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
     echo "Installing: ${missing[*]}"
     # wine32 and its libraries come from the i386 architecture.
     if printf '%s\n' "${missing[@]}" | grep -q ':i386$\|^wine32$'; then
         if ! dpkg --print-foreign-architectures | grep -qx i386; then
-            "${sudo[@]}" dpkg --add-architecture i386
+            if [ "$(id -u)" -eq 0 ]; then dpkg --add-architecture i386; else sudo dpkg --add-architecture i386; fi
+            APT_UPDATED=
         fi
     fi
-    "${sudo[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    apt_update && { apt_install "${missing[@]}"; return; }
+    apt_install "${missing[@]}" && return 0
+    local release
+    release=$(. /etc/os-release 2>/dev/null && echo "${VERSION_CODENAME:-}")
+    if [ -n "$release" ]; then
+        echo "Trying again with the packages of $release alone, without the updates whose lists could not be fetched."
+        apt_install -t "$release" "${missing[@]}" && return 0
+    fi
+    echo "Could not install: ${missing[*]}."
+    echo "apt-get update could not fetch these package lists:"
+    printf '  %s\n' "${APT_FAILED_LISTS[@]:-(apt named none)}"
+    echo "The usual cause is a mirror that is being updated (apt asks \"Mirror sync in progress?\"), which can take an"
+    echo "hour or more. Run the command again later, or use another Debian mirror (the URIs in"
+    echo "/etc/apt/sources.list.d/*.sources or /etc/apt/sources.list)."
+    return 1
 }
 
 HOST_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev googletest libssl-dev python3-pefile git
@@ -108,12 +162,7 @@ need_clang_runtime() {
     fi
     package=libclang-rt-$major-dev
     # Known to apt, after one update if the lists are stale.
-    local sudo=()
-    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
-    if ! apt-cache show "$package" >/dev/null 2>&1 && ! "${sudo[@]}" apt-get update -qq; then
-        echo "need_clang_runtime: apt-get update failed" >&2
-        return 1
-    fi
+    apt-cache show "$package" >/dev/null 2>&1 || apt_update || true
     if apt-cache show "$package" >/dev/null 2>&1; then
         need_packages "$package" || return 1
     fi

@@ -6,6 +6,8 @@
 #   docs/warning.png      the warning for a cipher text that cannot come back
 #   docs/key-warning.png  the question for a key the code page cannot hold,
 #                         pasted through the clipboard as a user would
+#   docs/wrong-key.png    the warning after Decrypt with a mistyped key, of a
+#                         cipher text copied and pasted back as a user would
 #   scripts/screenshots.sh [DIR]      DIR instead of docs/
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -62,3 +64,35 @@ xdotool key ctrl+v
 xdotool key Return
 question=$(wait_window "$pid" "Corvex" 300) || { echo "no question" >&2; exit 1; }
 save_windows "$dir/key-warning.png" "$main" "$dialog" "$question"
+# No: type the right key instead. Encrypt the text again, copy its cipher
+# text from "Output String" (by a click, then the keys the README names),
+# paste it into "Input String", and decrypt it under a mistyped key.
+xdotool key Return
+xdotool mousemove --window "$dialog" 10 10
+xdotool type --delay 30 "$key"
+xdotool key Return
+for _ in $(seq 300); do
+    wait_window "$pid" "Please Input Key!" 0 >/dev/null || break
+    sleep 0.5
+done
+xdotool mousemove --window "$main" 230 90 click 1
+xdotool key ctrl+a
+xdotool type --delay 30 "$text"
+xdotool key alt+a e
+sleep 2
+xdotool mousemove --window "$main" 230 235 click 1
+xdotool key ctrl+Home ctrl+shift+End ctrl+c
+xdotool mousemove --window "$main" 230 90 click 1
+xdotool key ctrl+a ctrl+v
+xdotool key alt+k i
+dialog=$(wait_window "$pid" "Please Input Key!" 300) || { echo "no key dialog" >&2; exit 1; }
+xdotool mousemove --window "$dialog" 10 10
+xdotool type --delay 30 "${key%?}z"
+xdotool key Return
+for _ in $(seq 300); do
+    wait_window "$pid" "Please Input Key!" 0 >/dev/null || break
+    sleep 0.5
+done
+xdotool key alt+a d
+warning=$(wait_window "$pid" "Corvex" 300) || { echo "no warning after Decrypt" >&2; exit 1; }
+save_windows "$dir/wrong-key.png" "$main" "$warning"
