@@ -31,6 +31,17 @@ ensure_prefix
 
 wine build/windows/Corvex.exe >/dev/null 2>&1 </dev/null &
 pid=$!
+# enter_key DIALOG KEY: types the key into the open key dialog, confirms it
+# with Enter, and waits for the dialog to close.
+enter_key() {
+    xdotool mousemove --window "$1" 10 10
+    xdotool type --delay 30 "$2"
+    xdotool key Return
+    for _ in $(seq 300); do
+        wait_window "$pid" "Please Input Key!" 0 >/dev/null || break
+        sleep 0.5
+    done
+}
 main=$(wait_window "$pid" "Corvane v1.0" 900) || { echo "Corvex.exe showed no window" >&2; exit 1; }
 # The input field has the focus; keys go to the window under the pointer.
 xdotool mousemove --window "$main" 40 40
@@ -40,11 +51,7 @@ dialog=$(wait_window "$pid" "Please Input Key!" 300) || { echo "no key dialog" >
 xdotool mousemove --window "$dialog" 10 10
 xdotool type --delay 30 "$key"
 save_windows "$dir/key-dialog.png" "$main" "$dialog"
-xdotool key Return
-for _ in $(seq 300); do
-    wait_window "$pid" "Please Input Key!" 0 >/dev/null || break
-    sleep 0.5
-done
+enter_key "$dialog" ""
 save_windows "$dir/main-window.png" "$main"
 # The input field has the focus again: replace its text and encrypt.
 xdotool key ctrl+a
@@ -68,13 +75,7 @@ save_windows "$dir/key-warning.png" "$main" "$dialog" "$question"
 # text from "Output String" (by a click, then the keys the README names),
 # paste it into "Input String", and decrypt it under a mistyped key.
 xdotool key Return
-xdotool mousemove --window "$dialog" 10 10
-xdotool type --delay 30 "$key"
-xdotool key Return
-for _ in $(seq 300); do
-    wait_window "$pid" "Please Input Key!" 0 >/dev/null || break
-    sleep 0.5
-done
+enter_key "$dialog" "$key"
 xdotool mousemove --window "$main" 230 90 click 1
 xdotool key ctrl+a
 xdotool type --delay 30 "$text"
@@ -86,13 +87,7 @@ xdotool mousemove --window "$main" 230 90 click 1
 xdotool key ctrl+a ctrl+v
 xdotool key alt+k i
 dialog=$(wait_window "$pid" "Please Input Key!" 300) || { echo "no key dialog" >&2; exit 1; }
-xdotool mousemove --window "$dialog" 10 10
-xdotool type --delay 30 "${key%?}z"
-xdotool key Return
-for _ in $(seq 300); do
-    wait_window "$pid" "Please Input Key!" 0 >/dev/null || break
-    sleep 0.5
-done
+enter_key "$dialog" "${key%?}z"
 xdotool key alt+a d
 warning=$(wait_window "$pid" "Corvex" 300) || { echo "no warning after Decrypt" >&2; exit 1; }
 save_windows "$dir/wrong-key.png" "$main" "$warning"

@@ -727,13 +727,17 @@ TEST_F(MainWindow, WarnsExactlyWhenThePastedCipherTextDoesNotComeBack)
             SetItemText(main_, IDC_OUTPUT, unset);
             Click(main_, IDC_DECRYPT);
         });
-        s.Then("the text", [this, &t, &unset] { return t.pasted.empty() || ItemText(main_, IDC_OUTPUT) != unset; },
-               [this, &t] {
-                   if (t.pasted.empty())
-                       return;
-                   t.resultShown = ItemTextW(main_, IDC_OUTPUT);
-                   t.decryptWarning = TakeWarning();
-               });
+        // Decrypt's result and its warning, unless the paste was refused.
+        auto readResult = [&](std::wstring Trial::*shown, std::string Trial::*warning) {
+            s.Then("the result", [this, &t, &unset] { return t.pasted.empty() || ItemText(main_, IDC_OUTPUT) != unset; },
+                   [this, &t, shown, warning] {
+                       if (t.pasted.empty())
+                           return;
+                       t.*shown = ItemTextW(main_, IDC_OUTPUT);
+                       t.*warning = TakeWarning();
+                   });
+        };
+        readResult(&Trial::resultShown, &Trial::decryptWarning);
         s.Then("decrypt it with a typo in the key", [] { return FindMessageBoxShownOrNot() == NULL; }, [this, &t, &unset] {
             if (t.pasted.empty())
                 return;
@@ -741,13 +745,7 @@ TEST_F(MainWindow, WarnsExactlyWhenThePastedCipherTextDoesNotComeBack)
             SetItemText(main_, IDC_OUTPUT, unset);
             Click(main_, IDC_DECRYPT);
         });
-        s.Then("its result", [this, &t, &unset] { return t.pasted.empty() || ItemText(main_, IDC_OUTPUT) != unset; },
-               [this, &t] {
-                   if (t.pasted.empty())
-                       return;
-                   t.wrongShown = ItemTextW(main_, IDC_OUTPUT);
-                   t.wrongWarning = TakeWarning();
-               });
+        readResult(&Trial::wrongShown, &Trial::wrongWarning);
         s.Wait("no message box", [] { return FindMessageBoxShownOrNot() == NULL; });
     }
     Run(s);
