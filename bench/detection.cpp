@@ -40,13 +40,14 @@ std::vector<std::string> CodePageCharacters()
     return held;
 }
 
-// Bytes Decrypt leaves for cipher under key, in an area as Decrypt's.
-void Decrypt(const std::string& key, const unsigned char* cipher, unsigned char* out)
+// CryptText of the zero-padded bytes of input under key, into an area as
+// Decrypt's output.
+void Transform(const std::string& key, const unsigned char* input, unsigned char* out, CryptMode mode)
 {
     unsigned char k[KEY_BUFFER_SIZE] = {};
     memcpy(k, key.data(), key.size());
     memset(out, 0, OUTPUT_BUFFER_SIZE);
-    CryptText(out, cipher, k, CRYPT_DECRYPT);
+    CryptText(out, input, k, mode);
 }
 
 } // namespace
@@ -72,34 +73,40 @@ int main(int argc, char** argv)
             for (int i = in(4, 20); i > 0; --i)
                 key += static_cast<char>(in(0x21, 0x7E));
             const int size = in(length.shortest, length.longest);
+            // A tab in 20, a line break in 20, half ASCII, the rest the code
+            // page's other characters; a blank where only one byte is left.
+            unsigned char input[INPUT_BUFFER_SIZE] = {};
             std::string text;
             while (static_cast<int>(text.size()) < size) {
                 const int kind = in(0, 19);
-                const std::string next = kind == 0 ? "\t" : kind == 1 ? "\r\n" : kind < 12 ? std::string(1, static_cast<char>(in(0x20, 0x7E)))
-                                                                                            : held[in(0, static_cast<int>(held.size()) - 1)];
+                std::string next;
+                if (kind == 0)
+                    next = "\t";
+                else if (kind == 1)
+                    next = "\r\n";
+                else if (kind < 12)
+                    next = std::string(1, static_cast<char>(in(0x20, 0x7E)));
+                else
+                    next = held[in(0, static_cast<int>(held.size()) - 1)];
                 if (static_cast<int>(text.size() + next.size()) <= size)
                     text += next;
                 else if (size - text.size() == 1)
                     text += ' ';
             }
-            unsigned char input[INPUT_BUFFER_SIZE] = {};
-            unsigned char cipher[OUTPUT_BUFFER_SIZE] = {};
-            unsigned char k[KEY_BUFFER_SIZE] = {};
             memcpy(input, text.data(), text.size());
-            memcpy(k, key.data(), key.size());
-            CryptText(cipher, input, k, CRYPT_ENCRYPT);
-            const int bytes = (size + 7) / 8 * 8;
-            if (memchr(cipher, 0, bytes))
+            unsigned char cipher[OUTPUT_BUFFER_SIZE];
+            Transform(key, input, cipher, CRYPT_ENCRYPT);
+            if (memchr(cipher, 0, (size + 7) / 8 * 8))
                 continue; // shown cut, and warned of by Encrypt
             ++done;
             unsigned char out[OUTPUT_BUFFER_SIZE];
-            Decrypt(key, cipher, out);
+            Transform(key, cipher, out, CRYPT_DECRYPT);
             alarms += !CanBeText(out, OUTPUT_WRITTEN_SIZE);
             std::string typo = key;
             const int at = in(0, static_cast<int>(key.size()) - 1);
             while (typo[at] == key[at])
                 typo[at] = static_cast<char>(in(0x21, 0x7E));
-            Decrypt(typo, cipher, out);
+            Transform(typo, cipher, out, CRYPT_DECRYPT);
             warned += !CanBeText(out, OUTPUT_WRITTEN_SIZE);
         }
         printf("  %-14s mistyped key warned of: %6.2f %% (%d of %d); right key warned of: %d\n", length.name,

@@ -1,7 +1,7 @@
 # Installs Debian packages that are missing; sourced by the other scripts.
 
-apt_as_root() {
-    if [ "$(id -u)" -eq 0 ]; then apt-get "$@"; else sudo apt-get "$@"; fi
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
 }
 
 # apt_update: apt-get update once a run, tried up to three times a pause
@@ -11,11 +11,14 @@ apt_as_root() {
 APT_UPDATED=
 APT_FAILED_LISTS=()
 apt_update() {
-    [ -n "$APT_UPDATED" ] && { [ "$APT_UPDATED" = yes ]; return; }
+    case $APT_UPDATED in
+    yes) return 0 ;;
+    failed) return 1 ;;
+    esac
     local try log
     log=$(mktemp)
     for try in 1 2 3; do
-        if apt_as_root update -qq >"$log" 2>&1; then
+        if as_root apt-get update -qq >"$log" 2>&1; then
             APT_UPDATED=yes
             APT_FAILED_LISTS=()
             rm -f "$log"
@@ -35,7 +38,7 @@ apt_update() {
 }
 
 apt_install() {
-    DEBIAN_FRONTEND=noninteractive apt_as_root install -y -qq --no-install-recommends "$@"
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$@"
 }
 
 # need_packages PKG...: installs those not yet installed (root or sudo).
@@ -56,7 +59,7 @@ need_packages() {
     # wine32 and its libraries come from the i386 architecture.
     if printf '%s\n' "${missing[@]}" | grep -q ':i386$\|^wine32$'; then
         if ! dpkg --print-foreign-architectures | grep -qx i386; then
-            if [ "$(id -u)" -eq 0 ]; then dpkg --add-architecture i386; else sudo dpkg --add-architecture i386; fi
+            as_root dpkg --add-architecture i386
             APT_UPDATED=
         fi
     fi

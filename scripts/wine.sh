@@ -23,9 +23,8 @@ export LC_ALL=C
 # The 64-bit server serves 32-bit clients too, and runs natively.
 [ -x /usr/lib/wine/wineserver64 ] && export WINESERVER=/usr/lib/wine/wineserver64
 
-as_root() {
-    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
-}
+# as_root, from the install helpers.
+. "$(dirname "${BASH_SOURCE[0]}")/deps.sh"
 
 # One run at a time on a machine: runs on a prefix share its wineserver and
 # each ends it, and the qemu registration below holds for the whole machine.

@@ -95,10 +95,12 @@ bool CanBeText(const unsigned char* bytes, int size)
             return false;
     // A text's bytes are what the code page makes of its characters, so
     // they come back from them unchanged. Bytes that are no characters, or
-    // not the code page's own bytes for them, do not; nor do none: Encrypt
-    // takes no empty text. (Refusing what MB_ERR_INVALID_CHARS refuses
-    // would also refuse characters that some code pages hold at single
-    // bytes, such as 0xFD to 0xFF of code page 932.)
+    // not the code page's own bytes for them, do not: Windows, like Wine,
+    // turns an invalid sequence into U+FFFD or a default character (before
+    // Vista, drops it), and a re-encoding that needs more than n bytes
+    // fails. Nor do none: Encrypt takes no empty text. (Refusing what
+    // MB_ERR_INVALID_CHARS refuses would also refuse characters that some
+    // code pages hold at single bytes, such as 0xFD to 0xFF of 932 in Wine.)
     const char* text = reinterpret_cast<const char*>(bytes);
     WCHAR chars[OUTPUT_WRITTEN_SIZE];
     char back[OUTPUT_WRITTEN_SIZE];

@@ -70,10 +70,10 @@ std::string DecryptWarningFor(const std::string& key, const std::string& pasted)
 
 // Where the code page has characters of several bytes, cipher texts are
 // shown as code page 1252 characters, and read back from them.
-bool MultiByteCodePage()
+bool MultiByteCodePage(UINT cp = CP_ACP)
 {
     CPINFO info = {};
-    GetCPInfo(CP_ACP, &info);
+    GetCPInfo(cp, &info);
     return info.MaxCharSize > 1;
 }
 std::wstring Wide(UINT cp, const std::string& bytes)
@@ -90,6 +90,12 @@ std::string Narrow(UINT cp, const std::wstring& text)
     out.resize(WideCharToMultiByte(cp, 0, text.data(), static_cast<int>(text.size()), &out[0],
                                    static_cast<int>(out.size()), NULL, NULL));
     return out;
+}
+
+// The cipher text as Corvane shows it under code page cp.
+std::wstring ShownUnder(UINT cp, const std::string& cipher)
+{
+    return Wide(MultiByteCodePage(cp) ? 1252 : cp, cipher);
 }
 
 // The warning a command left, shown or about to be, dismissed; or "".
@@ -445,9 +451,8 @@ TEST_F(MainWindow, InputIsCutTo255Bytes)
     s.Do("read the output", [&] { shown.push_back(ItemTextW(main_, IDC_OUTPUT)); });
     Run(s);
     ASSERT_EQ(shown.size(), 2u);
-    const UINT shownIn = MultiByteCodePage() ? 1252 : CP_ACP;
-    EXPECT_TRUE(shown[0] == Wide(shownIn, ExpectedOutput(kKey, longText.substr(0, 255), true)));
-    EXPECT_FALSE(shown[0] == Wide(shownIn, ExpectedOutput(kKey, longText.substr(0, 250) + "xxxxx", true)));
+    EXPECT_TRUE(shown[0] == ShownUnder(CP_ACP, ExpectedOutput(kKey, longText.substr(0, 255), true)));
+    EXPECT_FALSE(shown[0] == ShownUnder(CP_ACP, ExpectedOutput(kKey, longText.substr(0, 250) + "xxxxx", true)));
     EXPECT_EQ(warning, Warning(kTextOver255));
     EXPECT_TRUE(shown[1] == Wide(CP_ACP, ExpectedOutput(kKey, longText.substr(0, 255), false)));
     EXPECT_EQ(decryptWarning, kOver255ReadWarning);
@@ -939,13 +944,6 @@ TEST_F(MainWindow, CloseWhileAKeyDialogWaitsTakesEffectAfterTheCommand)
 // text in the form ShownUnder gives for it, and decrypts the forms shown
 // under the code pages that travel to it: both ends of each trip, each in
 // a process under its own code page.
-std::wstring ShownUnder(UINT cp, const std::string& cipher)
-{
-    CPINFO info = {};
-    GetCPInfo(cp, &info);
-    return Wide(info.MaxCharSize > 1 ? 1252 : cp, cipher);
-}
-
 TEST_F(MainWindow, CipherTextsTravelToOtherCodePages)
 {
     struct Trip {
