@@ -42,16 +42,17 @@ static bool AnsiIsMultiByte()
     return GetCPInfo(CP_ACP, &info) && info.MaxCharSize > 1;
 }
 
-void ShowCipherText(HWND dialog, int id, const unsigned char* bytes)
+void ShowCipherText(HWND dialog, int id, const unsigned char* bytes, bool asPasted)
 {
-    const char* text = reinterpret_cast<const char*>(bytes);
-    if (!AnsiIsMultiByte()) {
-        SetDlgItemTextA(dialog, id, text);
-        return;
-    }
+    // One character a byte in either code page: the field's length in
+    // characters is the bytes' length.
     WCHAR shown[OUTPUT_BUFFER_SIZE];
-    MultiByteToWideChar(WESTERN_CODE_PAGE, 0, text, -1, shown, OUTPUT_BUFFER_SIZE);
-    SetDlgItemTextW(dialog, id, shown);
+    MultiByteToWideChar(AnsiIsMultiByte() ? WESTERN_CODE_PAGE : UINT{CP_ACP}, 0, reinterpret_cast<const char*>(bytes), -1,
+                        shown, OUTPUT_BUFFER_SIZE);
+    SetDlgItemTextW(dialog, id, asPasted ? L"" : shown);
+    // A read-only field refuses a paste from the user, not this one.
+    if (asPasted)
+        SendMessageW(GetDlgItem(dialog, id), EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(shown));
 }
 
 // The field's text as code page 1252 bytes, one a character, if each of its
@@ -85,6 +86,21 @@ FieldRead ReadCipherText(HWND dialog, int id, unsigned char* area)
     return ReadField(dialog, id, area, INPUT_BUFFER_SIZE);
 }
 
+// Control characters are typed by no keyboard but as tab and the line
+// break of a field of several lines, and most are not seen: Ctrl+Backspace
+// types U+007F in a Windows edit field, and a paste from another program
+// may bring others (ESC of a terminal's colours, U+000B of a word
+// processor's manual line break).
+static bool HoldsControlCharacter(const WCHAR* chars, int count, bool tabsAndLineBreaksToo)
+{
+    for (int i = 0; i < count; ++i) {
+        const WCHAR c = chars[i];
+        if (c < 0x20 ? tabsAndLineBreaksToo || (c != L'\t' && c != L'\r' && c != L'\n') : c >= 0x7F && c <= 0x9F)
+            return true;
+    }
+    return false;
+}
+
 bool CanBeText(const unsigned char* bytes, int size)
 {
     int n = 0;
@@ -110,12 +126,14 @@ bool CanBeText(const unsigned char* bytes, int size)
     for (int i = 0; i < n; ++i)
         if (back[i] != text[i])
             return false;
-    for (int i = 0; i < m; ++i) {
-        const WCHAR c = chars[i];
-        if ((c < 0x20 && c != L'\t' && c != L'\r' && c != L'\n') || (c >= 0x7F && c <= 0x9F))
-            return false;
-    }
-    return true;
+    return !HoldsControlCharacter(chars, m, false);
+}
+
+bool KeyHasControlCharacter(const unsigned char* key)
+{
+    WCHAR chars[KEY_BUFFER_SIZE];
+    const int m = MultiByteToWideChar(CP_ACP, 0, reinterpret_cast<const char*>(key), -1, chars, KEY_BUFFER_SIZE);
+    return HoldsControlCharacter(chars, m - 1, true);
 }
 
 char* Append(char* to, const char* text)

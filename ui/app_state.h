@@ -35,8 +35,10 @@ FieldRead ReadField(HWND dialog, int id, unsigned char* area, int size);
 
 // A cipher text's bytes are shown as characters of the ANSI code page where
 // it has one byte a character, and of the Western code page 1252 where it
-// has more. Shows the zero-terminated bytes in control id.
-void ShowCipherText(HWND dialog, int id, const unsigned char* bytes);
+// has more. Shows the zero-terminated bytes in control id; with asPasted,
+// puts them into the emptied field as a paste puts them, which a field
+// without automatic scrolling may refuse or take in part.
+void ShowCipherText(HWND dialog, int id, const unsigned char* bytes, bool asPasted);
 
 // Reads a cipher text pasted into control id into an all-zero area of
 // INPUT_BUFFER_SIZE bytes, in whichever of the two code pages holds every
@@ -49,8 +51,13 @@ FieldRead ReadCipherText(HWND dialog, int id, unsigned char* area);
 // given. A text holds no zero byte and is padded with zero bytes; its bytes
 // are what the ANSI code page makes of its characters, and none of those is
 // a control character but tab, CR and LF, which no one types. A wrong key or
-// a changed cipher text seldom gives such bytes.
+// a changed cipher text seldom gives such bytes. Encrypt asks the same of a
+// text, so that none it takes silently is refused here.
 bool CanBeText(const unsigned char* bytes, int size);
+
+// Whether a zero-terminated key holds a control character, tab, CR and LF
+// included: none of them can be seen or typed in the key field.
+bool KeyHasControlCharacter(const unsigned char* key);
 
 // Copies text to the end of to, zero byte included; returns where it ends.
 char* Append(char* to, const char* text);

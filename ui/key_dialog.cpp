@@ -8,21 +8,31 @@ void RunKeyDialog()
     DialogBoxParamA(AppInstance, "DIALOG_1", NULL, KeyDialogProc, 0);
 }
 
-static const char kKeyNotHeld[] =
-    "Some characters of this key are not in this system's code page, so it would be used as:\r\n\r\n";
+static const char kKeyNotHeld[] = "This Windows cannot use some characters of this key, so it would be used as:\r\n\r\n";
+static const char kKeyInvisible[] =
+    "This key has characters that cannot be seen or typed here. Ctrl+Backspace types one, and a paste from "
+    "another program may bring others. You could not type this key again to decrypt.";
 static const char kUseItAnyway[] = "\r\n\r\nUse it anyway? Choose No to type another key.";
 
-// OK replaces the key with the field's first 55 bytes. The code page turns
-// characters it cannot hold into the same '?' or look-alike, which makes
-// many keys one, so such a key is used only if the user says so: keys made
-// that way before must still decrypt. The rest of the area is left as it
-// is: nothing reads past the new zero byte.
+// OK replaces the key with the field's first 55 bytes. A key that cannot be
+// typed again as the field holds it is used only if the user says so: the
+// code page turns characters it cannot hold into the same '?' or
+// look-alike, which makes many keys one, and a control character is seen
+// as nothing. Keys made that way before must still decrypt. The rest of the
+// area is left as it is: nothing reads past the new zero byte.
 static void OnKeyConfirmed(HWND dialog)
 {
     unsigned char key[KEY_BUFFER_SIZE];
-    if (ReadField(dialog, IDC_KEY, key, KEY_BUFFER_SIZE) == FIELD_READ_CHANGED) {
-        char text[sizeof kKeyNotHeld + KEY_BUFFER_SIZE + sizeof kUseItAnyway];
-        Append(Append(Append(text, kKeyNotHeld), AsText(key)), kUseItAnyway);
+    char text[(sizeof kKeyNotHeld + KEY_BUFFER_SIZE > sizeof kKeyInvisible ? sizeof kKeyNotHeld + KEY_BUFFER_SIZE
+                                                                            : sizeof kKeyInvisible) +
+              sizeof kUseItAnyway];
+    char* question = text;
+    if (ReadField(dialog, IDC_KEY, key, KEY_BUFFER_SIZE) == FIELD_READ_CHANGED)
+        question = Append(Append(text, kKeyNotHeld), AsText(key));
+    else if (KeyHasControlCharacter(key))
+        question = Append(text, kKeyInvisible);
+    if (question != text) {
+        Append(question, kUseItAnyway);
         if (MessageBoxA(dialog, text, "Corvex", MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES) {
             HWND field = GetDlgItem(dialog, IDC_KEY);
             SetFocus(field);

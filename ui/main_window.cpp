@@ -24,39 +24,46 @@ static void ZeroArea(unsigned char* area, int size)
         area[i] = 0;
 }
 
-// The check after Encrypt uses areas of its own. PastedBuffer: the shown
-// cipher text as Decrypt would read it from the input field, then what
-// Decrypt would show for it. WarningText: the warning, joined from parts.
+// The check after Encrypt uses areas of its own. PastedBuffer: the cipher
+// text as Decrypt would read it after a paste, then what Decrypt would show
+// for it. WarningText: the warning, joined from parts.
 static unsigned char PastedBuffer[OUTPUT_BUFFER_SIZE];
 static char WarningText[256];
 
-static const char kCannotDecrypt[] = "This cipher text cannot be decrypted whole: ";
-static const char kZeroByte[] = "it contains a byte that cannot be shown, so its end is missing.";
-static const char kTooLong[] = "it is 256 bytes long, too long to be read back.";
-static const char kDoesNotFit[] = "it would not fit the input field if pasted there.";
-static const char kCodePage[] = "the system's code page changed it.";
-// What the text itself lost before it was encrypted.
+// Encrypt's warning: kCannotDecrypt, a reason, then what to do about it and
+// kEncryptAgain.
+static const char kCannotDecrypt[] = "This cipher text would not give your text back: ";
+// What the text held: only a change to it cures these.
 static const char kTextNotHeld[] =
-    "the text has characters this system's code page cannot hold, so others were encrypted.";
-static const char kTextOver255[] = "only the text's first 255 bytes were encrypted.";
-// What to do, then kEncryptAgain.
-static const char kWhatToDo[] = "\r\n\r\nChange the text slightly (for example, add a space) or shorten it";
+    "the text has characters that this Windows cannot use, so others were encrypted in their place.";
+static const char kTextOver255[] = "the text is too long, and only its start was encrypted.";
+static const char kTextInvisible[] =
+    "the text has invisible characters. Ctrl+Backspace types one, and a paste from another program may bring others.";
+// What became of its cipher text.
+static const char kDoesNotFit[] = "the cipher text is too long to be pasted back into Input String.";
+static const char kCodePage[] = "this Windows changed the cipher text.";
+static const char kTooLong[] = "the text is too long: the end of its cipher text cannot be read back.";
+static const char kZeroByte[] = "part of the cipher text cannot be shown, so its end is missing.";
 static const char kReplaceThem[] = "\r\n\r\nReplace them";
+static const char kTypeItAgain[] = "\r\n\r\nDelete the text, type it by hand";
 static const char kShortenIt[] = "\r\n\r\nShorten the text";
+// Each block is encrypted on its own: a change at the start moves every
+// block, one at the end changes the last block alone.
+static const char kChangeTheStart[] = "\r\n\r\nAdd a space or a word at the start of the text";
 static const char kEncryptAgain[] = ", and encrypt again.";
 // After Decrypt: what could not be read as pasted, or that a cipher text
 // that is not whole was read.
 static const char kNotReadAsPasted[] = "This cipher text could not be read as pasted: ";
 static const char kNotInEitherCodePage[] =
-    "it has characters that neither this system's code page nor the Western one can hold. "
-    "It was changed on the way, or made on a Windows with another code page, so the text shown may be wrong.";
-static const char kOver255Read[] = "it is over 255 bytes long, and only its first 255 bytes were read";
-static const char kIncomplete[] = "This cipher text is incomplete: a whole one is a multiple of 8 bytes long";
+    "it has characters that Corvane cannot read on this Windows. It was changed on the way, or made on a "
+    "Windows set to another language, so the text shown may be wrong.";
+static const char kOver255Read[] = "it is too long, and only its start was read";
+static const char kIncomplete[] = "Part of this cipher text is missing";
 static const char kMayBeWrong[] = ", so the end of the text shown may be wrong.";
 // After Decrypt, for bytes that no text encrypts to.
 static const char kNotAText[] =
     "The text shown cannot be what was encrypted: the key is probably wrong, or the cipher text was changed "
-    "on the way (or its text was written on a Windows with another code page).\r\n\r\n"
+    "on the way (or made on a Windows set to another language).\r\n\r\n"
     "Key > Default Key shows the key in use.";
 
 constexpr size_t Longer(size_t a, size_t b)
@@ -64,12 +71,12 @@ constexpr size_t Longer(size_t a, size_t b)
     return a > b ? a : b;
 }
 static_assert(sizeof kCannotDecrypt + sizeof kEncryptAgain +
-                      Longer(sizeof kWhatToDo + Longer(Longer(sizeof kZeroByte, sizeof kTooLong),
-                                                       Longer(sizeof kDoesNotFit, sizeof kCodePage)),
-                             Longer(sizeof kTextNotHeld + sizeof kReplaceThem,
-                                    sizeof kTextOver255 + sizeof kShortenIt)) <=
+                      Longer(Longer(sizeof kTextNotHeld + sizeof kReplaceThem, sizeof kTextInvisible + sizeof kTypeItAgain),
+                             Longer(sizeof kChangeTheStart + Longer(sizeof kCodePage, sizeof kZeroByte),
+                                    sizeof kShortenIt + Longer(Longer(sizeof kTextOver255, sizeof kDoesNotFit),
+                                                               sizeof kTooLong))) <=
                   sizeof WarningText,
-              "every warning fits WarningText");
+              "every warning after Encrypt fits WarningText");
 static_assert(sizeof kNotReadAsPasted + Longer(sizeof kNotInEitherCodePage, sizeof kOver255Read + sizeof kMayBeWrong) <=
                   sizeof WarningText,
               "every warning after Decrypt fits WarningText");
@@ -83,82 +90,62 @@ static int SharedLength(const unsigned char* a, const unsigned char* b)
     return n;
 }
 
-// The y of a character in an edit field, or -1 if it has none.
-static int CharTop(HWND field, WPARAM index)
-{
-    const LRESULT at = SendMessageA(field, EM_POSFROMCHAR, index, 0);
-    return at == -1 ? -1 : static_cast<short>(HIWORD(at));
-}
-
-// Whether the input field would take the shown cipher text if it were
-// pasted there. Without automatic scrolling it refuses a paste whole when
-// the text needs more lines than its formatting rectangle holds whole: the
-// rectangle's height over the line height, rounded down. The rectangle may
-// keep a partial last line, so lines are counted, not looked up at its
-// bottom. The output field has the input field's size, font and wrapping.
-bool FitsTheInputField(HWND dialog)
+// Shows the cipher text in the output field, after putting it there as a
+// paste would put it into the input field, which has the same size, font
+// and wrapping; PastedBuffer gets what Decrypt would read after that paste.
+// The field is asked, not predicted: without automatic scrolling, Windows
+// before 8 (and Wine) refuse a paste whole when it needs more lines than
+// the field shows, and Windows 8 and later take all of it. Drawing is off
+// meanwhile, and on again before the cipher text is shown, which draws it.
+static void ShowCipherTextAfterAPaste(HWND dialog)
 {
     HWND output = GetDlgItem(dialog, IDC_OUTPUT);
-    const LRESULT lines = SendMessageA(output, EM_GETLINECOUNT, 0, 0);
-    // Positions are measured from line 0 at the top.
-    if (SendMessageA(output, EM_GETFIRSTVISIBLELINE, 0, 0) != 0)
-        return false;
-    if (lines <= 1)
-        return true;
-    RECT format;
-    SendMessageA(output, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
-    const int top = CharTop(output, 0);
-    const int next = CharTop(output, static_cast<WPARAM>(SendMessageA(output, EM_LINEINDEX, 1, 0)));
-    // Line 1 has no position only when it is empty and last: then the text
-    // is one line and a line break, which the field, some five lines of its
-    // font tall at any size, holds.
-    if (next < 0)
-        return lines == 2;
-    if (top < 0 || next <= top)
-        return false;
-    return lines <= (format.bottom - format.top) / (next - top);
-}
-
-// Whether the cipher text just shown comes back as the text when a user
-// copies it into the input field and decrypts it; if not, the reason.
-// Read back as Decrypt reads the input field, it is what Decrypt would get.
-static const char* CheckShownCipherText(HWND dialog)
-{
+    SendMessageA(output, WM_SETREDRAW, FALSE, 0);
+    ShowCipherText(dialog, IDC_OUTPUT, OutputBuffer, true);
     ZeroArea(PastedBuffer, INPUT_BUFFER_SIZE);
     ReadCipherText(dialog, IDC_OUTPUT, PastedBuffer);
-    if (!FitsTheInputField(dialog))
-        return kDoesNotFit;
-    const int pasted = TextLength(PastedBuffer, INPUT_BUFFER_SIZE);
+    SendMessageA(output, WM_SETREDRAW, TRUE, 0);
+    ShowCipherText(dialog, IDC_OUTPUT, OutputBuffer, false);
+}
+
+// Why the text of length bytes, read as input says, will not come back as
+// it stands in the field, if it will not; whatToDo is set to the cure. The
+// first reason that holds is given: the text's own, then what became of
+// its cipher text, pasted and decrypted.
+static const char* EncryptWarning(FieldRead input, int length, const char** whatToDo)
+{
+    *whatToDo = kReplaceThem;
+    if (input == FIELD_READ_CHANGED)
+        return kTextNotHeld;
+    *whatToDo = kShortenIt;
+    if (input == FIELD_READ_CUT)
+        return kTextOver255;
+    *whatToDo = kTypeItAgain;
+    if (!CanBeText(InputBuffer, INPUT_BUFFER_SIZE))
+        return kTextInvisible;
+    // Decrypt reads 255 bytes at most.
+    const int read = TextLength(PastedBuffer, INPUT_BUFFER_SIZE);
     const int shown = TextLength(OutputBuffer, OUTPUT_BUFFER_SIZE);
-    const char* reason = kZeroByte;
-    if (SharedLength(PastedBuffer, OutputBuffer) < pasted)
-        reason = kCodePage;
-    else if (pasted < shown) // only 255 of 256 bytes are read
-        reason = shown == OUTPUT_WRITTEN_SIZE ? kTooLong : kCodePage;
-    // Deciphered in place: the area past the pasted text is zero.
-    if (pasted > 0) {
+    const int whole = shown < INPUT_BUFFER_SIZE ? shown : INPUT_BUFFER_SIZE - 1;
+    const int asShown = SharedLength(PastedBuffer, OutputBuffer);
+    // Deciphered in place: the area past what was read is zero.
+    if (read > 0) {
         CryptText(PastedBuffer, PastedBuffer, KeyBuffer, CRYPT_DECRYPT);
         const int shared = SharedLength(PastedBuffer, InputBuffer);
         if (PastedBuffer[shared] == 0 && InputBuffer[shared] == 0)
             return NULL;
     }
-    return reason;
-}
-
-// Why the text will not come back as typed after Encrypt, if it will not,
-// and what to do about it.
-static const char* EncryptWarning(HWND dialog, FieldRead input, const char** whatToDo)
-{
-    *whatToDo = kWhatToDo;
-    if (input == FIELD_READ_CHANGED) {
-        *whatToDo = kReplaceThem;
-        return kTextNotHeld;
+    *whatToDo = kShortenIt;
+    if (asShown == read) {
+        // Only its start was taken, or none of it.
+        if (read < whole)
+            return kDoesNotFit;
+        // 32 blocks: only 255 of their 256 bytes are read back.
+        if (length > OUTPUT_WRITTEN_SIZE - 8)
+            return kTooLong;
     }
-    if (input == FIELD_READ_CUT) {
-        *whatToDo = kShortenIt;
-        return kTextOver255;
-    }
-    return CheckShownCipherText(dialog);
+    *whatToDo = kChangeTheStart;
+    return asShown == read ? kZeroByte : kCodePage;
 }
 
 // What Decrypt warns of, if anything, for what it read and the bytes it
@@ -200,21 +187,19 @@ static void RunCrypt(HWND dialog, CryptMode mode)
     // they refill InputBuffer. A text that is not empty runs no loop.
     const int length = TextLength(InputBuffer, INPUT_BUFFER_SIZE);
     CryptText(OutputBuffer, InputBuffer, KeyBuffer, mode);
-    if (mode == CRYPT_ENCRYPT)
-        ShowCipherText(dialog, IDC_OUTPUT, OutputBuffer);
-    else
-        SetDlgItemTextA(dialog, IDC_OUTPUT, AsText(OutputBuffer));
     const char* warning = NULL;
-    if (length > 0) {
-        if (mode == CRYPT_ENCRYPT) {
-            const char* whatToDo;
-            if (const char* reason = EncryptWarning(dialog, input, &whatToDo)) {
-                Append(Append(Append(Append(WarningText, kCannotDecrypt), reason), whatToDo), kEncryptAgain);
-                warning = WarningText;
-            }
-        } else {
-            warning = DecryptWarning(input, length);
+    if (mode == CRYPT_ENCRYPT) {
+        ShowCipherTextAfterAPaste(dialog);
+        const char* whatToDo;
+        const char* reason = length > 0 ? EncryptWarning(input, length, &whatToDo) : NULL;
+        if (reason) {
+            Append(Append(Append(Append(WarningText, kCannotDecrypt), reason), whatToDo), kEncryptAgain);
+            warning = WarningText;
         }
+    } else {
+        SetDlgItemTextA(dialog, IDC_OUTPUT, AsText(OutputBuffer));
+        if (length > 0)
+            warning = DecryptWarning(input, length);
     }
     ZeroArea(OutputBuffer, OUTPUT_WRITTEN_SIZE);
     if (warning)

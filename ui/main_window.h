@@ -5,10 +5,6 @@
 
 INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Whether the cipher text shown in the output field would be taken whole if
-// pasted into the input field.
-bool FitsTheInputField(HWND dialog);
-
 // The process entry: runs the main window and exits with its result.
 extern "C" void CorvexStart();
 

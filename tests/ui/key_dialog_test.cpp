@@ -163,13 +163,29 @@ TEST_F(KeyDialog, OtherCommandsAreIgnored)
 
 // "ключ" as a Unicode paste puts it into the field. Code pages 1251 and 932
 // hold it; 1252 makes it "????", the same key as every four-letter Cyrillic
-// one, so it is used only if the user says so, and by default is not.
-TEST_F(KeyDialog, KeyOutsideTheCodePageIsUsedOnlyWhenChosen)
+// one. A key with DEL, which Ctrl+Backspace types on Windows, or a pasted
+// tab, cannot be typed again in any code page. Such a key is used only if
+// the user says so, and by default is not.
+TEST_F(KeyDialog, KeyOutsideTheCodePageOrInvisibleIsUsedOnlyWhenChosen)
 {
     const std::wstring cyrillic = L"\x043A\x043B\x044E\x0447";
     const UINT cp = CodePage();
     ASSERT_TRUE(cp == 1252 || cp == 1251 || cp == 932) << "code page " << cp;
-    if (cp != 1252) {
+    const std::string useItAnyway = "\r\n\r\nUse it anyway? Choose No to type another key.";
+    const std::string invisible = "This key has characters that cannot be seen or typed here. Ctrl+Backspace types "
+                                  "one, and a paste from another program may bring others. You could not type this "
+                                  "key again to decrypt." + useItAnyway;
+    struct Asked {
+        std::wstring key;
+        std::string question, used;
+    };
+    std::vector<Asked> asked = {{L"key\x007F", invisible, "key\x7F"}, {L"tab\tkey", invisible, "tab\tkey"}};
+    if (cp == 1252) {
+        asked.push_back({cyrillic,
+                         "This Windows cannot use some characters of this key, so it would be used as:\r\n\r\n????" +
+                             useItAnyway,
+                         "????"});
+    } else {
         // Held: taken at once, as any key, in the code page's bytes.
         EXPECT_EQ(RunInputKey([&](HWND dlg) {
                       SetItemTextW(dlg, IDC_KEY, cyrillic);
@@ -177,53 +193,56 @@ TEST_F(KeyDialog, KeyOutsideTheCodePageIsUsedOnlyWhenChosen)
                   }),
                   "");
         EXPECT_EQ(Key(), cp == 1251 ? "\xEA\xEB\xFE\xF7" : "\x84\x7B\x84\x7C\x84\x90\x84\x89");
-        return;
     }
-    const std::string warning = "Some characters of this key are not in this system's code page, so it would "
-                                "be used as:\r\n\r\n????\r\n\r\nUse it anyway? Choose No to type another key.";
-    EXPECT_EQ(RunInputKey(TypeAndOk("old key")), "");
-    HWND main = NULL, dlg = NULL, box = NULL;
-    std::string text, look, keyAfterNo;
-    std::wstring fieldAfterNo;
-    Script s;
-    s.Wait("main window", [&] { return (main = FindMainWindow()) != NULL; });
-    s.Do("choose Input Key", [&] { PostMenu(main, IDM_INPUT_KEY); });
-    s.Wait("the key dialog", [&] { return (dlg = FindKeyDialog()) != NULL; });
-    for (int answer : {IDNO, IDYES}) {
-        s.Do("paste the key and click OK", [&] {
-            SetItemTextW(dlg, IDC_KEY, cyrillic);
-            Click(dlg, IDOK);
-        });
-        s.Wait("the warning", [&] { return (box = FindMessageBox()) != NULL; });
-        s.Do("answer it", [&, answer] {
-            text = MessageBoxText(box);
-            look = MessageBoxLook(box) + (GetWindow(box, GW_OWNER) == dlg ? ", by the key dialog" : "");
-            if (answer == IDNO) // Enter takes the default
-                PostMessageA(box, WM_KEYDOWN, VK_RETURN, 0x001C0001);
-            else
-                PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED),
-                             reinterpret_cast<LPARAM>(GetDlgItem(box, IDYES)));
-        });
-        s.Wait("the warning to close", [] { return FindMessageBox() == NULL; });
-        if (answer == IDNO) {
-            s.Do("the dialog is still open", [&] {
-                EXPECT_EQ(FindKeyDialog(), dlg);
-                EXPECT_EQ(text, warning);
-                EXPECT_EQ(look, "owned by another, warning icon, &Yes, &No, by the key dialog");
-                keyAfterNo = Key();
-                fieldAfterNo = ItemTextW(dlg, IDC_KEY);
+    for (const Asked& a : asked) {
+        EXPECT_EQ(RunInputKey(TypeAndOk("old key")), "");
+        HWND main = NULL, dlg = NULL, box = NULL;
+        std::string text, look, keyAfterNo;
+        std::wstring fieldAfterNo;
+        Script s;
+        s.Wait("main window", [&] { return (main = FindMainWindow()) != NULL; });
+        s.Do("choose Input Key", [&] { PostMenu(main, IDM_INPUT_KEY); });
+        s.Wait("the key dialog", [&] { return (dlg = FindKeyDialog()) != NULL; });
+        for (int answer : {IDNO, IDYES}) {
+            s.Do("paste the key and click OK", [&] {
+                SetItemTextW(dlg, IDC_KEY, a.key);
+                Click(dlg, IDOK);
             });
+            s.Wait("the question", [&] { return (box = FindMessageBox()) != NULL; });
+            s.Do("answer it", [&, answer] {
+                text = MessageBoxText(box);
+                // The buttons' texts are the system's language's.
+                look = MessageBoxLook(box);
+                look = look.substr(0, look.find(", ", look.find("icon"))) +
+                       (GetDlgItem(box, IDYES) && GetDlgItem(box, IDNO) ? ", Yes, No" : ", other buttons") +
+                       (GetWindow(box, GW_OWNER) == dlg ? ", by the key dialog" : "");
+                if (answer == IDNO) // Enter takes the default
+                    PostMessageA(box, WM_KEYDOWN, VK_RETURN, 0x001C0001);
+                else
+                    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED),
+                                 reinterpret_cast<LPARAM>(GetDlgItem(box, IDYES)));
+            });
+            s.Wait("the question to close", [] { return FindMessageBox() == NULL; });
+            if (answer == IDNO) {
+                s.Do("the dialog is still open", [&] {
+                    EXPECT_EQ(FindKeyDialog(), dlg);
+                    EXPECT_EQ(text, a.question);
+                    EXPECT_EQ(look, "owned by another, warning icon, Yes, No, by the key dialog");
+                    keyAfterNo = Key();
+                    fieldAfterNo = ItemTextW(dlg, IDC_KEY);
+                });
+            }
         }
+        s.Wait("the key dialog to close", [] { return FindKeyDialogs().empty(); });
+        s.Do("close the main window", [&] { PostMessageA(main, WM_CLOSE, 0, 0); });
+        EXPECT_EQ(s.RunMainWindow(), 0);
+        EXPECT_EQ(s.failure(), "");
+        EXPECT_EQ(keyAfterNo, "old key");
+        EXPECT_TRUE(fieldAfterNo == a.key);
+        // Chosen, it is the key earlier versions made of it.
+        EXPECT_EQ(text, a.question);
+        EXPECT_EQ(Key(), a.used);
     }
-    s.Wait("the key dialog to close", [] { return FindKeyDialogs().empty(); });
-    s.Do("close the main window", [&] { PostMessageA(main, WM_CLOSE, 0, 0); });
-    EXPECT_EQ(s.RunMainWindow(), 0);
-    EXPECT_EQ(s.failure(), "");
-    EXPECT_EQ(keyAfterNo, "old key");
-    EXPECT_TRUE(fieldAfterNo == cyrillic);
-    // Chosen, it is the key earlier versions made of it.
-    EXPECT_EQ(text, warning);
-    EXPECT_EQ(Key(), "????");
 }
 
 TEST_F(KeyDialog, TwoOpenAtOnceTheLastConfirmedWins)
