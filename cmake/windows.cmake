@@ -29,9 +29,14 @@ target_include_directories(corvex_res PRIVATE res)
 
 add_executable(Corvex WIN32 $<TARGET_OBJECTS:corvex_ui> $<TARGET_OBJECTS:corvex_res>)
 set_target_properties(Corvex PROPERTIES OUTPUT_NAME Corvex LINKER_LANGUAGE CXX)
+# Hardened as far as GCC and binutils can: ASLR and DEP, no structured
+# exception handlers (it has none, so none may be called), and aware of
+# terminal servers. Subsystem 4.0, so that it loads from Windows XP on.
 target_link_options(Corvex PRIVATE
     -nostdlib -nostartfiles -Wl,-e,_CorvexStart
-    -Wl,--gc-sections -s -Wl,--no-insert-timestamp)
+    -Wl,--gc-sections -s -Wl,--no-insert-timestamp
+    -Wl,--dynamicbase,--nxcompat,--no-seh,--tsaware
+    -Wl,--major-subsystem-version,4,--minor-subsystem-version,0)
 target_link_libraries(Corvex PRIVATE corvane_cipher kernel32 user32 comctl32 gcc)
 
 # How often Decrypt tells a wrong key, with the check as Corvex.exe has it

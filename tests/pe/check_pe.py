@@ -1,10 +1,12 @@
 #!/usr/bin/python3
 """Checks the built Corvex.exe as a file: PE32 for i386, GUI subsystem,
-stripped, small, importing exactly the functions the README lists (ANSI
-ones, but for the wide read that tells what the code page replaced and
-the wide set that shows a cipher text as code page 1252 characters)
-and nothing that touches files, the registry, threads, timers or the
-network, and carrying exactly its six resources.
+stripped, small, hardened as far as its tools can (ASLR, DEP, no SEH,
+terminal-server aware, loading from Windows XP on), importing exactly the
+functions the README lists (ANSI ones, but for the wide read that tells
+what the code page replaced, and the wide set and paste that show a cipher
+text as code page 1252 characters) and nothing that touches files, the
+registry, threads, timers or the network, and carrying exactly its six
+resources.
 
     check_pe.py PATH/TO/Corvex.exe
 """
@@ -14,15 +16,20 @@ import sys
 
 import pefile
 
-MAX_SIZE = 16 * 1024
+MAX_SIZE = 16 * 1024 + 512
 
 README = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "README.md")
 
 # Functions with no A/W pair, or whose A/W form does not carry text.
 NEUTRAL_USER32 = {"DialogBoxParamA", "EndDialog", "GetDlgItem", "SetFocus"}
 # The wide functions: a read of a field's own text, to compare, and a set
-# of a field's text in characters of another code page than the system's.
-WIDE_FIELD_TEXT = {"GetWindowTextW", "SetDlgItemTextW"}
+# and a paste (EM_REPLACESEL) of a field's text in characters of another
+# code page than the system's.
+WIDE_FIELD_TEXT = {"GetWindowTextW", "SetDlgItemTextW", "SendMessageW"}
+
+# DllCharacteristics: ASLR, DEP, no structured exception handlers (there
+# are none), aware of terminal servers.
+HARDENING = {"DYNAMIC_BASE": 0x0040, "NX_COMPAT": 0x0100, "NO_SEH": 0x0400, "TERMINAL_SERVER_AWARE": 0x8000}
 
 
 def readme_imports():
@@ -74,7 +81,12 @@ def main(path):
           "stripped: no symbol table")
     check(not any(s.Name.rstrip(b"\0").startswith(b".debug") for s in pe.sections),
           "stripped: no debug sections")
-    check(size <= MAX_SIZE, f"at most 16 KiB ({size} bytes)")
+    check(size <= MAX_SIZE, f"at most {MAX_SIZE} bytes ({size} bytes)")
+    flags = pe.OPTIONAL_HEADER.DllCharacteristics
+    for name, bit in HARDENING.items():
+        check(flags & bit == bit, f"{name} is set")
+    check((pe.OPTIONAL_HEADER.MajorSubsystemVersion, pe.OPTIONAL_HEADER.MinorSubsystemVersion) == (4, 0),
+          "subsystem version 4.0, which Windows XP loads")
     for s in pe.sections:
         name = s.Name.rstrip(b"\0").decode()
         data = s.get_data()[:s.Misc_VirtualSize]
@@ -104,7 +116,7 @@ def main(path):
           "comctl32's InitCommonControls is imported")
     for name in imports.get("user32.dll", []):
         check(not name.endswith("W") or name in WIDE_FIELD_TEXT,
-              f"user32 {name} is not a wide-character function, or only reads or sets a field's text")
+              f"user32 {name} is not a wide-character function, or only reads, sets or pastes a field's text")
     text_functions = [n for n in imports.get("user32.dll", []) if n not in NEUTRAL_USER32 | WIDE_FIELD_TEXT]
     check(all(n.endswith("A") for n in text_functions),
           "user32 text functions are the ANSI ones: " + ", ".join(text_functions))

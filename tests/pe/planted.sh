@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# The PE check against executables that import what it must not let pass:
-# a function by ordinal, which has no name to compare, and a function of a
-# DLL loaded on first use, which MinGW's delay-load libraries keep out of
-# every import directory.
+# The PE check against an executable that it must not let pass: linked
+# without the hardening flags, and importing a function by ordinal, which
+# has no name to compare, and a function of a DLL loaded on first use,
+# which MinGW's delay-load libraries keep out of every import directory.
 #   tests/pe/planted.sh
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -26,7 +26,8 @@ if /usr/bin/python3 "$here/check_pe.py" planted.exe >out.txt 2>&1; then
     exit 1
 fi
 status=0
-for expect in "^imports: {'user32.dll': \['#2000'\]}" "^FAIL the only DLLs named are those imported: \['comctl32.dll'\]"; do
+for expect in "^imports: {'user32.dll': \['#2000'\]}" "^FAIL the only DLLs named are those imported: \['comctl32.dll'\]" \
+    "^FAIL NO_SEH is set" "^FAIL TERMINAL_SERVER_AWARE is set"; do
     if grep -q "$expect" out.txt; then
         echo "ok: caught: $(grep "$expect" out.txt)"
     else
