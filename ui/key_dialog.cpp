@@ -10,8 +10,7 @@ void RunKeyDialog()
 
 static const char kKeyNotHeld[] = "This Windows cannot use some characters of this key, so it would be used as:\r\n\r\n";
 static const char kKeyInvisible[] =
-    "This key has characters that cannot be seen or typed here. Ctrl+Backspace types one, and a paste from "
-    "another program may bring others. You could not type this key again to decrypt.";
+    "This key has invisible characters, typed by Ctrl+Backspace or pasted, so you could not type it again.";
 static const char kUseItAnyway[] = "\r\n\r\nUse it anyway? Choose No to type another key.";
 
 // OK replaces the key with the field's first 55 bytes. A key that cannot be

@@ -34,30 +34,29 @@ static char WarningText[256];
 // kEncryptAgain.
 static const char kCannotDecrypt[] = "This cipher text would not give your text back: ";
 // What the text held: only a change to it cures these.
-static const char kTextNotHeld[] =
-    "the text has characters that this Windows cannot use, so others were encrypted in their place.";
-static const char kTextOver255[] = "the text is too long, and only its start was encrypted.";
+static const char kTextNotHeld[] = "the text has characters that this Windows cannot use.";
+static const char kTextOver255[] = "the text is too long, so only its start was encrypted.";
 static const char kTextInvisible[] =
-    "the text has invisible characters. Ctrl+Backspace types one, and a paste from another program may bring others.";
+    "the text has invisible characters, typed by Ctrl+Backspace or pasted from another program.";
 // What became of its cipher text.
-static const char kDoesNotFit[] = "the cipher text is too long to be pasted back into Input String.";
-static const char kCodePage[] = "this Windows changed the cipher text.";
-static const char kTooLong[] = "the text is too long: the end of its cipher text cannot be read back.";
-static const char kZeroByte[] = "part of the cipher text cannot be shown, so its end is missing.";
+static const char kDoesNotFit[] = "it is too long to paste back into Input String.";
+static const char kCodePage[] = "this Windows changed it.";
+static const char kTooLong[] = "the text is too long to come back whole.";
+static const char kZeroByte[] = "part of it cannot be shown, so its end is missing.";
 static const char kReplaceThem[] = "\r\n\r\nReplace them";
-static const char kTypeItAgain[] = "\r\n\r\nDelete the text, type it by hand";
+static const char kTypeItAgain[] = "\r\n\r\nType the text again by hand";
 static const char kShortenIt[] = "\r\n\r\nShorten the text";
 // Each block is encrypted on its own: a change at the start moves every
 // block, one at the end changes the last block alone.
-static const char kChangeTheStart[] = "\r\n\r\nAdd a space or a word at the start of the text";
+static const char kChangeTheStart[] = "\r\n\r\nStart the text with a space or a word";
 static const char kEncryptAgain[] = ", and encrypt again.";
 // After Decrypt: what could not be read as pasted, or that a cipher text
 // that is not whole was read.
 static const char kNotReadAsPasted[] = "This cipher text could not be read as pasted: ";
 static const char kNotInEitherCodePage[] =
-    "it has characters that Corvane cannot read on this Windows. It was changed on the way, or made on a "
-    "Windows set to another language, so the text shown may be wrong.";
-static const char kOver255Read[] = "it is too long, and only its start was read";
+    "it has characters Corvane cannot read here. It was changed on the way, or made on a Windows set to "
+    "another language, so the text shown may be wrong.";
+static const char kOver255Read[] = "only its start was read, as it is too long";
 static const char kIncomplete[] = "Part of this cipher text is missing";
 static const char kMayBeWrong[] = ", so the end of the text shown may be wrong.";
 // After Decrypt, for bytes that no text encrypts to.

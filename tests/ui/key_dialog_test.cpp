@@ -172,9 +172,8 @@ TEST_F(KeyDialog, KeyOutsideTheCodePageOrInvisibleIsUsedOnlyWhenChosen)
     const UINT cp = CodePage();
     ASSERT_TRUE(cp == 1252 || cp == 1251 || cp == 932) << "code page " << cp;
     const std::string useItAnyway = "\r\n\r\nUse it anyway? Choose No to type another key.";
-    const std::string invisible = "This key has characters that cannot be seen or typed here. Ctrl+Backspace types "
-                                  "one, and a paste from another program may bring others. You could not type this "
-                                  "key again to decrypt." + useItAnyway;
+    const std::string invisible =
+        "This key has invisible characters, typed by Ctrl+Backspace or pasted, so you could not type it again." + useItAnyway;
     struct Asked {
         std::wstring key;
         std::string question, used;
