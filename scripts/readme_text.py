@@ -2,21 +2,43 @@
 """Prints the user's part of README.md (between the user-guide markers) as
 plain text with CRLF line ends, for README.txt in the release zip.
     readme_text.py README.md > README.txt
-Headings are underlined; tables become aligned columns; pictures are left
-out; links keep their address; emphasis and code marks are dropped."""
+Headings are underlined; tables become aligned columns, or one entry a row
+where columns would be too wide; pictures are left out; links keep their
+address; emphasis and code marks are dropped."""
 import re
 import sys
+import textwrap
 
 START, END = "<!-- user-guide:start -->", "<!-- user-guide:end -->"
 
 
+WIDTH = 90
+
+
+def clean(text):
+    """Markdown's emphasis and code marks dropped, links keep their address."""
+    text = re.sub(r"\[([^\]]+)\]\(([^)]+)\)", r"\1 (\2)", text)
+    return text.replace("**", "").replace("`", "")
+
+
 def table(rows):
-    """Pipe-table rows as aligned columns, without the rule row."""
-    cells = [[c.strip() for c in r.strip().strip("|").split("|")] for r in rows
+    """Pipe-table rows as aligned columns, without the rule row; a table too
+    wide for that as one wrapped entry a row, its first cell as a list item
+    and each other cell under it, named by its column."""
+    cells = [[clean(c.strip()) for c in r.strip().strip("|").split("|")] for r in rows
              if not re.match(r"\s*\|[-|: ]+\|\s*$", r)]
     indent = re.match(r"\s*", rows[0]).group(0)
     widths = [max(len(row[i]) for row in cells) for i in range(len(cells[0]))]
-    return [indent + "  ".join(c.ljust(w) for c, w in zip(row, widths)).rstrip() for row in cells]
+    if len(indent) + sum(widths) + 2 * (len(widths) - 1) <= WIDTH:
+        return [indent + "  ".join(c.ljust(w) for c, w in zip(row, widths)).rstrip() for row in cells]
+    out = []
+    for row in cells[1:]:
+        out += textwrap.wrap(row[0], 76, initial_indent=indent + "- ", subsequent_indent=indent + "  ")
+        for name, cell in zip(cells[0][1:], row[1:]):
+            out += textwrap.wrap(f"{name}: {cell}", 76, initial_indent=indent + "    ",
+                                 subsequent_indent=indent + "    ")
+        out.append("")
+    return out[:-1]
 
 
 def plain(markdown):
@@ -32,8 +54,7 @@ def plain(markdown):
         if re.match(r"\s*!\[", line):
             continue
         heading = re.match(r"(#+)\s+(.*)", line)
-        line = re.sub(r"\[([^\]]+)\]\(([^)]+)\)", r"\1 (\2)", line)
-        line = line.replace("**", "").replace("`", "")
+        line = clean(line)
         if heading:
             text = heading.group(2).replace("`", "")
             if lines and lines[-1] != "":

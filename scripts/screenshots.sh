@@ -72,8 +72,9 @@ xdotool key Return
 question=$(wait_window "$pid" "Corvex" 300) || { echo "no question" >&2; exit 1; }
 save_windows "$dir/key-warning.png" "$main" "$dialog" "$question"
 # No: type the right key instead. Encrypt the text again, copy its cipher
-# text from "Output String" (by a click, then the keys the README names),
-# paste it into "Input String", and decrypt it under a mistyped key.
+# text from "Output String" as the README says (right-click, Select All,
+# right-click, Copy), paste it into "Input String", and decrypt it under a
+# mistyped key.
 xdotool key Return
 enter_key "$dialog" "$key"
 xdotool mousemove --window "$main" 230 90 click 1
@@ -81,8 +82,12 @@ xdotool key ctrl+a
 xdotool type --delay 30 "$text"
 xdotool key alt+a e
 sleep 2
-xdotool mousemove --window "$main" 230 235 click 1
-xdotool key ctrl+Home ctrl+shift+End ctrl+c
+xdotool mousemove --window "$main" 230 235 click 3
+sleep 1
+xdotool key a
+xdotool click 3
+sleep 1
+xdotool key c
 xdotool mousemove --window "$main" 230 90 click 1
 xdotool key ctrl+a ctrl+v
 xdotool key alt+k i
