@@ -642,7 +642,10 @@ TEST_F(MainWindow, EncryptsCheckAgreesWithAPasteAtTheFieldsLimit)
             // which opens it again, closes it: no other process has it
             // in between.
             const std::wstring shown = ItemTextW(main_, IDC_OUTPUT);
-            ASSERT_TRUE(OpenClipboard(main_));
+            bool opened = false;
+            for (int n = 0; n < 100 && !(opened = OpenClipboard(main_)); ++n)
+                Sleep(10); // another process may hold it a moment
+            ASSERT_TRUE(opened);
             EmptyClipboard();
             HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, (shown.size() + 1) * sizeof(wchar_t));
             memcpy(GlobalLock(copy), shown.c_str(), (shown.size() + 1) * sizeof(wchar_t));
