@@ -59,6 +59,12 @@ bool CanBeText(const unsigned char* bytes, int size);
 // included: none of them can be seen or typed in the key field.
 bool KeyHasControlCharacter(const unsigned char* key);
 
+// The longer of two sizes, for areas that hold the longest of some texts.
+constexpr size_t Longer(size_t a, size_t b)
+{
+    return a > b ? a : b;
+}
+
 // Copies text to the end of to, zero byte included; returns where it ends.
 char* Append(char* to, const char* text);
 

@@ -22,9 +22,7 @@ static const char kUseItAnyway[] = "\r\n\r\nUse it anyway? Choose No to type ano
 static void OnKeyConfirmed(HWND dialog)
 {
     unsigned char key[KEY_BUFFER_SIZE];
-    char text[(sizeof kKeyNotHeld + KEY_BUFFER_SIZE > sizeof kKeyInvisible ? sizeof kKeyNotHeld + KEY_BUFFER_SIZE
-                                                                            : sizeof kKeyInvisible) +
-              sizeof kUseItAnyway];
+    char text[Longer(sizeof kKeyNotHeld + KEY_BUFFER_SIZE, sizeof kKeyInvisible) + sizeof kUseItAnyway];
     char* question = text;
     if (ReadField(dialog, IDC_KEY, key, KEY_BUFFER_SIZE) == FIELD_READ_CHANGED)
         question = Append(Append(text, kKeyNotHeld), AsText(key));

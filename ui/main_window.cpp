@@ -65,10 +65,6 @@ static const char kNotAText[] =
     "on the way (or made on a Windows set to another language).\r\n\r\n"
     "Key > Default Key shows the key in use.";
 
-constexpr size_t Longer(size_t a, size_t b)
-{
-    return a > b ? a : b;
-}
 static_assert(sizeof kCannotDecrypt + sizeof kEncryptAgain +
                       Longer(Longer(sizeof kTextNotHeld + sizeof kReplaceThem, sizeof kTextInvisible + sizeof kTypeItAgain),
                              Longer(sizeof kChangeTheStart + Longer(sizeof kCodePage, sizeof kZeroByte),
@@ -134,17 +130,18 @@ static const char* EncryptWarning(FieldRead input, int length, const char** what
         if (PastedBuffer[shared] == 0 && InputBuffer[shared] == 0)
             return NULL;
     }
-    *whatToDo = kShortenIt;
-    if (asShown == read) {
-        // Only its start was taken, or none of it.
-        if (read < whole)
-            return kDoesNotFit;
-        // 32 blocks: only 255 of their 256 bytes are read back.
-        if (length > OUTPUT_WRITTEN_SIZE - 8)
-            return kTooLong;
-    }
     *whatToDo = kChangeTheStart;
-    return asShown == read ? kZeroByte : kCodePage;
+    if (asShown != read)
+        return kCodePage;
+    *whatToDo = kShortenIt;
+    // Only its start was taken, or none of it.
+    if (read < whole)
+        return kDoesNotFit;
+    // 32 blocks: only 255 of their 256 bytes are read back.
+    if (length > OUTPUT_WRITTEN_SIZE - 8)
+        return kTooLong;
+    *whatToDo = kChangeTheStart;
+    return kZeroByte;
 }
 
 // What Decrypt warns of, if anything, for what it read and the bytes it

@@ -3,6 +3,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include <dlgs.h>
@@ -362,10 +364,10 @@ bool CouldBeATypedText(const std::string& bytes)
                                     static_cast<int>(back.size()), NULL, NULL));
     if (back != text)
         return false;
-    for (wchar_t c : chars) {
-        const bool control = c < 0x20 || (c >= 0x7F && c <= 0x9F);
-        if (control && c != L'\t' && c != L'\r' && c != L'\n')
-            return false;
-    }
-    return true;
+    return std::none_of(chars.begin(), chars.end(), IsInvisible);
+}
+
+bool IsInvisible(wchar_t c)
+{
+    return (c < 0x20 && c != L'\t' && c != L'\r' && c != L'\n') || (c >= 0x7F && c <= 0x9F);
 }

@@ -89,6 +89,10 @@ void ResetAreas();
 std::string Transformed(const std::string& key, const std::string& input, bool encrypt);
 std::string ExpectedOutput(const std::string& key, const std::string& input, bool encrypt);
 
+// A control character other than tab, CR and LF: seen as nothing, or as a
+// box, and typed by no keyboard.
+bool IsInvisible(wchar_t c);
+
 // Whether a result of Decrypt, all its bytes, could be a text that someone
 // typed: no byte but zero bytes after a zero byte, and before it what the
 // code page makes of some characters, none a control character but tab,

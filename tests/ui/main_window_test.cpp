@@ -21,8 +21,7 @@ const std::string kText = "Attack at dawn, by the old mill.";
 const std::string kShortText = "Hold"; // ends inside kText's first block
 
 const std::string kCannotDecrypt = "This cipher text would not give your text back: ";
-const std::string kTextNotHeld =
-    "the text has characters that this Windows cannot use.";
+const std::string kTextNotHeld = "the text has characters that this Windows cannot use.";
 const std::string kTextOver255 = "the text is too long, so only its start was encrypted.";
 const std::string kTextInvisible =
     "the text has invisible characters, typed by Ctrl+Backspace or pasted from another program.";
@@ -97,12 +96,6 @@ std::string Narrow(UINT cp, const std::wstring& text)
 std::wstring ShownUnder(UINT cp, const std::string& cipher)
 {
     return Wide(MultiByteCodePage(cp) ? 1252 : cp, cipher);
-}
-
-// A control character other than tab, CR and LF: seen as nothing, or as a box.
-bool IsInvisible(wchar_t c)
-{
-    return (c < 0x20 && c != L'\t' && c != L'\r' && c != L'\n') || (c >= 0x7F && c <= 0x9F);
 }
 
 // The warning a command left, shown or about to be, dismissed; or "".
