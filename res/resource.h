@@ -13,10 +13,15 @@
 #define IDC_STATUSBAR       4
 #define IDC_INPUT           5
 #define IDC_OUTPUT          6
+/* Invisible labels added at run time, each just before its field, which
+   screen readers name the field by */
+#define IDC_INPUT_LABEL     7
+#define IDC_OUTPUT_LABEL    8
 
 /* DIALOG_1: the key entry dialog (its OK button is the platform's IDOK) */
 #define IDC_KEY             0
 #define IDC_KEY_HINT        2
+#define IDC_KEY_LABEL       3
 
 /* Menu commands: the hundreds digit is the menu's position */
 #define IDM_ENCRYPT         101

@@ -129,11 +129,44 @@ bool CanBeText(const unsigned char* bytes, int size)
     return !HoldsControlCharacter(chars, m, false);
 }
 
-bool KeyHasControlCharacter(const unsigned char* key)
+// Characters that only look like a space (no-break and typographic
+// spaces), or are not seen at all (soft hyphen, zero-width and direction
+// marks, the byte order mark): a page or a document brings them with a
+// paste, and nobody types them again where they looked like nothing.
+static bool LooksLikeSomethingElse(WCHAR c)
+{
+    return c == 0x00A0 || c == 0x00AD || (c >= 0x2000 && c <= 0x200F) || (c >= 0x2028 && c <= 0x202F) ||
+           (c >= 0x205F && c <= 0x206F) || c == 0xFEFF;
+}
+
+static bool IsSpace(WCHAR c)
+{
+    return c == L' ' || c == 0x3000;
+}
+
+KeyLook HowKeyLooks(const unsigned char* key)
 {
     WCHAR chars[KEY_BUFFER_SIZE];
-    const int m = MultiByteToWideChar(CP_ACP, 0, reinterpret_cast<const char*>(key), -1, chars, KEY_BUFFER_SIZE);
-    return HoldsControlCharacter(chars, m - 1, true);
+    const int m = MultiByteToWideChar(CP_ACP, 0, reinterpret_cast<const char*>(key), -1, chars, KEY_BUFFER_SIZE) - 1;
+    if (HoldsControlCharacter(chars, m, true))
+        return KEY_INVISIBLE;
+    // A space inside a key is seen; one at an end is not.
+    if (m > 0 && (IsSpace(chars[0]) || IsSpace(chars[m - 1])))
+        return KEY_UNSEEN;
+    for (int i = 0; i < m; ++i)
+        if (LooksLikeSomethingElse(chars[i]))
+            return KEY_UNSEEN;
+    return KEY_AS_IT_LOOKS;
+}
+
+void NameField(HWND dialog, int fieldId, int labelId, const char* name)
+{
+    HWND field = GetDlgItem(dialog, fieldId);
+    HWND label = CreateWindowExA(0, "STATIC", name, WS_CHILD | SS_LEFT, 0, 0, 0, 0, dialog,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(labelId)), AppInstance, NULL);
+    // Created last, a child is last in the order; a field first in it has
+    // no window before it, and HWND_TOP is NULL.
+    SetWindowPos(label, GetWindow(field, GW_HWNDPREV), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 char* Append(char* to, const char* text)

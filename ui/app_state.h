@@ -55,9 +55,23 @@ FieldRead ReadCipherText(HWND dialog, int id, unsigned char* area);
 // text, so that none it takes silently is refused here.
 bool CanBeText(const unsigned char* bytes, int size);
 
-// Whether a zero-terminated key holds a control character, tab, CR and LF
-// included: none of them can be seen or typed in the key field.
-bool KeyHasControlCharacter(const unsigned char* key);
+// Why a zero-terminated key could not be typed again as the key field
+// shows it, if it could not.
+enum KeyLook : int {
+    KEY_AS_IT_LOOKS,
+    KEY_INVISIBLE, // a control character, tab, CR and LF included
+    KEY_UNSEEN,    // a space at an end, or a character that only looks like
+                   // a space or is not seen
+};
+KeyLook HowKeyLooks(const unsigned char* key);
+
+// Gives control fieldId the name screen readers read for it, without a
+// change to what is seen: an invisible static control of id labelId, put
+// just before the field in the window order. Windows' accessibility names
+// a field with no text of its own by the static found walking back from it
+// (oleacc, and the UI Automation proxies ported from it), and tries
+// invisible statics first for this very use.
+void NameField(HWND dialog, int fieldId, int labelId, const char* name);
 
 // The longer of two sizes, for areas that hold the longest of some texts.
 constexpr size_t Longer(size_t a, size_t b)

@@ -11,23 +11,28 @@ void RunKeyDialog()
 static const char kKeyNotHeld[] = "This Windows cannot use some characters of this key, so it would be used as:\r\n\r\n";
 static const char kKeyInvisible[] =
     "This key has invisible characters, typed by Ctrl+Backspace or pasted, so you could not type it again.";
+static const char kKeyUnseen[] = "This key has a space at its start or end, or a character that only looks like a "
+                                 "space or cannot be seen, so you could not type it again as it looks.";
+static const char* const kKeyLooks[] = {NULL, kKeyInvisible, kKeyUnseen};
 static const char kUseItAnyway[] = "\r\n\r\nUse it anyway? Choose No to type another key.";
 
 // OK replaces the key with the field's first 55 bytes. A key that cannot be
 // typed again as the field holds it is used only if the user says so: the
 // code page turns characters it cannot hold into the same '?' or
-// look-alike, which makes many keys one, and a control character is seen
-// as nothing. Keys made that way before must still decrypt. The rest of the
+// look-alike, which makes many keys one; a control character, a space at
+// an end and a character that only looks like a space are seen as nothing
+// or as another. Keys made that way before must still decrypt. The rest of the
 // area is left as it is: nothing reads past the new zero byte.
 static void OnKeyConfirmed(HWND dialog)
 {
     unsigned char key[KEY_BUFFER_SIZE];
-    char text[Longer(sizeof kKeyNotHeld + KEY_BUFFER_SIZE, sizeof kKeyInvisible) + sizeof kUseItAnyway];
+    char text[Longer(sizeof kKeyNotHeld + KEY_BUFFER_SIZE, Longer(sizeof kKeyInvisible, sizeof kKeyUnseen)) +
+              sizeof kUseItAnyway];
     char* question = text;
     if (ReadField(dialog, IDC_KEY, key, KEY_BUFFER_SIZE) == FIELD_READ_CHANGED)
         question = Append(Append(text, kKeyNotHeld), AsText(key));
-    else if (KeyHasControlCharacter(key))
-        question = Append(text, kKeyInvisible);
+    else if (const char* reason = kKeyLooks[HowKeyLooks(key)])
+        question = Append(text, reason);
     if (question != text) {
         Append(question, kUseItAnyway);
         if (MessageBoxA(dialog, text, "Corvex", MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES) {
@@ -45,6 +50,7 @@ INT_PTR CALLBACK KeyDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
 {
     switch (message) {
     case WM_INITDIALOG:
+        NameField(dialog, IDC_KEY, IDC_KEY_LABEL, "Key");
         SetFocus(GetDlgItem(dialog, IDC_KEY));
         return 1;
     case WM_CLOSE:

@@ -88,10 +88,12 @@ static int SharedLength(const unsigned char* a, const unsigned char* b)
 // Shows the cipher text in the output field, after putting it there as a
 // paste would put it into the input field, which has the same size, font
 // and wrapping; PastedBuffer gets what Decrypt would read after that paste.
-// The field is asked, not predicted: without automatic scrolling, Windows
-// before 8 (and Wine) refuse a paste whole when it needs more lines than
-// the field shows, and Windows 8 and later take all of it. Drawing is off
-// meanwhile, and on again before the cipher text is shown, which draws it.
+// The field is asked, not predicted: without automatic scrolling, Windows 7
+// (and Wine) refuse a paste whole when it needs more lines than the field
+// shows; later Windows may take more than the lines the field shows, and
+// may break lines at a lone LF otherwise. Drawing is off meanwhile. Turned
+// on again, it draws nothing by itself, so the field is redrawn whole, as
+// Microsoft's WM_SETREDRAW page asks, and the cipher text shown.
 static void ShowCipherTextAfterAPaste(HWND dialog)
 {
     HWND output = GetDlgItem(dialog, IDC_OUTPUT);
@@ -100,6 +102,7 @@ static void ShowCipherTextAfterAPaste(HWND dialog)
     ZeroArea(PastedBuffer, INPUT_BUFFER_SIZE);
     ReadCipherText(dialog, IDC_OUTPUT, PastedBuffer);
     SendMessageA(output, WM_SETREDRAW, TRUE, 0);
+    RedrawWindow(output, NULL, NULL, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
     ShowCipherText(dialog, IDC_OUTPUT, OutputBuffer, false);
 }
 
@@ -268,6 +271,10 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 {
     switch (message) {
     case WM_INITDIALOG:
+        // The group boxes stand before both fields, so the labels screen
+        // readers find would name the input field "Output String".
+        NameField(dialog, IDC_INPUT, IDC_INPUT_LABEL, "Input String");
+        NameField(dialog, IDC_OUTPUT, IDC_OUTPUT_LABEL, "Output String");
         SetFocus(GetDlgItem(dialog, IDC_INPUT));
         return 1;
     case WM_CLOSE:

@@ -16,12 +16,13 @@ import sys
 
 import pefile
 
-MAX_SIZE = 16 * 1024 + 512
+MAX_SIZE = 17 * 1024
 
 README = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "README.md")
 
 # Functions with no A/W pair, or whose A/W form does not carry text.
-NEUTRAL_USER32 = {"DialogBoxParamA", "EndDialog", "GetDlgItem", "SetFocus"}
+NEUTRAL_USER32 = {"DialogBoxParamA", "EndDialog", "GetDlgItem", "GetWindow", "RedrawWindow", "SetFocus",
+                  "SetWindowPos"}
 # The wide functions: a read of a field's own text, to compare, and a set
 # and a paste (EM_REPLACESEL) of a field's text in characters of another
 # code page than the system's.

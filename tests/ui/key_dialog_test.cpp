@@ -164,21 +164,41 @@ TEST_F(KeyDialog, OtherCommandsAreIgnored)
 // "ключ" as a Unicode paste puts it into the field. Code pages 1251 and 932
 // hold it; 1252 makes it "????", the same key as every four-letter Cyrillic
 // one. A key with DEL, which Ctrl+Backspace types on Windows, or a pasted
-// tab, cannot be typed again in any code page. Such a key is used only if
-// the user says so, and by default is not.
+// tab, cannot be typed again in any code page; nor, as it looks, one with a
+// space at an end, or a character that only looks like a space or is not
+// seen, where the code page holds it. Such a key is used only if the user
+// says so, and by default is not. A space inside a key is taken at once
+// (OkSetsTheKey).
 TEST_F(KeyDialog, KeyOutsideTheCodePageOrInvisibleIsUsedOnlyWhenChosen)
 {
     const std::wstring cyrillic = L"\x043A\x043B\x044E\x0447";
     const UINT cp = CodePage();
-    ASSERT_TRUE(cp == 1252 || cp == 1251 || cp == 932) << "code page " << cp;
+    ASSERT_TRUE(cp == 1252 || cp == 1251 || cp == 932 || cp == CP_UTF8) << "code page " << cp;
     const std::string useItAnyway = "\r\n\r\nUse it anyway? Choose No to type another key.";
     const std::string invisible =
         "This key has invisible characters, typed by Ctrl+Backspace or pasted, so you could not type it again." + useItAnyway;
+    const std::string unseen = "This key has a space at its start or end, or a character that only looks like a space "
+                               "or cannot be seen, so you could not type it again as it looks." +
+                               useItAnyway;
     struct Asked {
         std::wstring key;
         std::string question, used;
     };
-    std::vector<Asked> asked = {{L"key\x007F", invisible, "key\x7F"}, {L"tab\tkey", invisible, "tab\tkey"}};
+    std::vector<Asked> asked = {{L"key\x007F", invisible, "key\x7F"},
+                                {L"tab\tkey", invisible, "tab\tkey"},
+                                {L" lead", unseen, " lead"},
+                                {L"trail ", unseen, "trail "}};
+    // No-break space and soft hyphen: every 125x code page; zero-width,
+    // direction and typographic spaces and the byte order mark: UTF-8.
+    std::wstring unseenHeld = cp == 932 ? L"" : L"\x00A0\x00AD";
+    if (cp == CP_UTF8)
+        unseenHeld += L"\x200B\x200E\x202F\x2060\x2066\xFEFF";
+    for (wchar_t c : unseenHeld) {
+        const std::wstring key = std::wstring(L"key") + c + L"key";
+        char used[16] = {};
+        WideCharToMultiByte(CP_ACP, 0, key.c_str(), -1, used, sizeof used, NULL, NULL);
+        asked.push_back({key, unseen, used});
+    }
     if (cp == 1252) {
         asked.push_back({cyrillic,
                          "This Windows cannot use some characters of this key, so it would be used as:\r\n\r\n????" +
@@ -191,7 +211,9 @@ TEST_F(KeyDialog, KeyOutsideTheCodePageOrInvisibleIsUsedOnlyWhenChosen)
                       Click(dlg, IDOK);
                   }),
                   "");
-        EXPECT_EQ(Key(), cp == 1251 ? "\xEA\xEB\xFE\xF7" : "\x84\x7B\x84\x7C\x84\x90\x84\x89");
+        EXPECT_EQ(Key(), cp == 1251  ? "\xEA\xEB\xFE\xF7"
+                         : cp == 932 ? "\x84\x7B\x84\x7C\x84\x90\x84\x89"
+                                     : "\xD0\xBA\xD0\xBB\xD1\x8E\xD1\x87");
     }
     for (const Asked& a : asked) {
         EXPECT_EQ(RunInputKey(TypeAndOk("old key")), "");
