@@ -3,13 +3,16 @@
 plain text with CRLF line ends, for README.txt in the release zip.
     readme_text.py README.md > README.txt
 Headings are underlined; tables become aligned columns, or one entry a row
-where columns would be too wide; pictures are left out; links keep their
-address; emphasis and code marks are dropped."""
+where columns would be too wide; pictures are left out, and so is what
+stands between <!-- pictures-only --> and <!-- /pictures-only -->, which
+speaks of them; links keep their address; emphasis and code marks are
+dropped."""
 import re
 import sys
 import textwrap
 
 START, END = "<!-- user-guide:start -->", "<!-- user-guide:end -->"
+PICTURES = re.compile(r"<!-- pictures-only -->.*?<!-- /pictures-only -->\n?", re.S)
 
 
 WIDTH = 90
@@ -42,6 +45,7 @@ def table(rows):
 
 
 def plain(markdown):
+    markdown = PICTURES.sub("", markdown)
     lines = []
     rows = []
     for line in markdown.splitlines():
