@@ -1060,13 +1060,25 @@ std::string SeenChildren(HWND dialog, const std::vector<int>& templateIds)
 }
 
 // Each field is named by its own label under both rules; the windows seen,
-// their order and tab stops are the templates' own.
+// their order and tab stops are the templates' own, and Tab goes from one
+// field to the other and back.
 TEST_F(MainWindow, ScreenReadersNameEachFieldByItsOwnLabel)
 {
     std::map<std::string, std::string> names;
     std::string seen, keySeen;
+    std::vector<int> tabbedTo;
     Script s;
     Start(s);
+    for (int from : {IDC_INPUT, IDC_OUTPUT}) {
+        s.Do("press Tab", [&, from] {
+            HWND field = GetDlgItem(main_, from);
+            SetFocus(field);
+            PostMessageA(field, WM_KEYDOWN, VK_TAB, 0x000F0001);
+            PostMessageA(field, WM_KEYUP, VK_TAB, 0xC00F0001);
+        });
+        s.Wait("a tick for the key", [n = 0]() mutable { return ++n > 2; });
+        s.Do("see where the focus went", [&] { tabbedTo.push_back(GetDlgCtrlID(GetFocus())); });
+    }
     s.Do("name the fields", [&] {
         for (bool oleacc : {true, false}) {
             const std::string rule = oleacc ? "oleacc: " : "UI Automation: ";
@@ -1093,6 +1105,7 @@ TEST_F(MainWindow, ScreenReadersNameEachFieldByItsOwnLabel)
         {"UI Automation: key", "Key"}};
     EXPECT_EQ(names, want);
     EXPECT_EQ(seen, "0 2 3 1 4 5t 6t ");
+    EXPECT_EQ(tabbedTo, (std::vector<int>{IDC_OUTPUT, IDC_INPUT}));
     EXPECT_EQ(keySeen, "0t 1t 2g ");
 }
 
