@@ -1044,7 +1044,7 @@ std::string LabelName(HWND field, bool oleacc)
 std::string SeenChildren(HWND dialog, const std::vector<int>& templateIds)
 {
     std::string seen;
-    for (HWND w = GetWindow(GetWindow(dialog, GW_CHILD), GW_HWNDFIRST); w; w = GetWindow(w, GW_HWNDNEXT)) {
+    for (HWND w = GetWindow(dialog, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
         const LONG style = GetWindowLongA(w, GWL_STYLE);
         const int id = GetDlgCtrlID(w);
         if (style & WS_VISIBLE) {
