@@ -70,24 +70,47 @@ TEST_F(KeyDialog, EnterConfirmsLikeOk)
     EXPECT_EQ(Key(), "enter key");
 }
 
+// Each window of this thread that got the focus, in order. The focus
+// leaves this thread whenever another process's window is activated, and
+// an activation of a dialog gives it back to the control that had it; so
+// the last of a dialog's windows to get it is where keys go while that
+// dialog is in front, whichever process is in front now.
+std::vector<HWND> g_focused;
+
+LRESULT CALLBACK RecordFocus(int code, WPARAM wParam, LPARAM lParam)
+{
+    const CWPSTRUCT* m = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && m->message == WM_SETFOCUS)
+        g_focused.push_back(m->hwnd);
+    return CallNextHookEx(NULL, code, wParam, lParam);
+}
+
+HWND LastFocusedIn(HWND dialog)
+{
+    for (auto it = g_focused.rbegin(); it != g_focused.rend(); ++it)
+        if (*it == dialog || IsChild(dialog, *it))
+            return *it;
+    return NULL;
+}
+
 TEST_F(KeyDialog, KeyTypedAsItOpensReachesTheKey)
 {
     // Keys go where the focus is, as a keyboard's would: the dialog must
-    // open with the focus in its field. Enter then confirms. The display is
-    // shared with the other Wine tests, and while one of their windows is in
-    // front this thread has no focus: bring the dialog back to the front,
-    // which gives the focus back to the control that had it.
-    EXPECT_EQ(RunInputKey([](HWND dlg) {
-                  HWND focus = NULL;
-                  for (int i = 0; i < 100 && focus == NULL; ++i) {
-                      SetForegroundWindow(dlg);
-                      focus = GetFocus();
-                  }
-                  for (char c : std::string("typed"))
-                      PostMessageA(focus, WM_CHAR, static_cast<unsigned char>(c), 1);
-                  PostMessageA(focus, WM_KEYDOWN, VK_RETURN, 0x001C0001);
-              }),
-              "");
+    // open with the focus in its field. Enter then confirms.
+    g_focused.clear();
+    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, RecordFocus, NULL, GetCurrentThreadId());
+    ASSERT_NE(hook, (HHOOK)NULL);
+    int focusedId = -1;
+    const std::string failure = RunInputKey([&](HWND dlg) {
+        HWND focused = LastFocusedIn(dlg);
+        focusedId = focused ? GetDlgCtrlID(focused) : -1;
+        for (char c : std::string("typed"))
+            PostMessageA(focused, WM_CHAR, static_cast<unsigned char>(c), 1);
+        PostMessageA(focused, WM_KEYDOWN, VK_RETURN, 0x001C0001);
+    });
+    UnhookWindowsHookEx(hook);
+    EXPECT_EQ(failure, "");
+    EXPECT_EQ(focusedId, IDC_KEY);
     EXPECT_EQ(Key(), "typed");
 }
 
