@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "app_state.h"
+#include "text_and_key_rules.h"
 #include "crypt_text.h"
 
 namespace {

@@ -9,6 +9,7 @@ include(${CMAKE_CURRENT_LIST_DIR}/cipher-flags.cmake)
 # Shared by Corvex.exe and the Wine tests, which run the same dialogs.
 add_library(corvex_ui OBJECT
     ui/app_state.cpp
+    ui/text_and_key_rules.cpp
     ui/key_dialog.cpp
     ui/main_window.cpp
 )

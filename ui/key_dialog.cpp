@@ -2,6 +2,7 @@
 
 #include "app_state.h"
 #include "resource.h"
+#include "text_and_key_rules.h"
 
 void RunKeyDialog()
 {

@@ -6,6 +6,7 @@
 #include "crypt_text.h"
 #include "key_dialog.h"
 #include "resource.h"
+#include "text_and_key_rules.h"
 
 static const char kAboutText[] = "  Corvane v1.0\r\n\r\n" CORVANE_CONTACT;
 
