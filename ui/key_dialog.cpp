@@ -15,6 +15,7 @@ static const char kKeyInvisible[] =
 static const char kKeyUnseen[] = "This key has a space at its start or end, or a character that only looks like a "
                                  "space or cannot be seen, so you could not type it again as it looks.";
 static const char* const kKeyLooks[] = {NULL, kKeyInvisible, kKeyUnseen};
+static_assert(sizeof kKeyLooks / sizeof *kKeyLooks == KEY_LOOKS, "a question for each way a key can look");
 static const char kUseItAnyway[] = "\r\n\r\nUse it anyway? Choose No to type another key.";
 
 // OK replaces the key with the field's first 55 bytes. A key that cannot be

@@ -45,14 +45,43 @@ bool CanBeText(const unsigned char* bytes, int size)
     return !HoldsControlCharacter(chars, m, false);
 }
 
-// Characters that only look like a space (no-break and typographic
-// spaces), or are not seen at all (soft hyphen, zero-width and direction
-// marks, the byte order mark): a page or a document brings them with a
-// paste, and nobody types them again where they looked like nothing.
-static bool LooksLikeSomethingElse(WCHAR c)
+// Characters that only look like a space or are not seen at all, from
+// Unicode's White_Space and Default_Ignorable_Code_Point, first to last: a
+// page or a document brings them with a paste, and nobody types them again
+// where they looked like nothing. Left out, as their writers type them:
+// the space and the ideographic space (seen inside a key; HowKeyLooks
+// judges the ends); Ogham's space mark, drawn as a stroke; the
+// zero-width non-joiner and joiner, which Persian and Indic spelling and
+// emoji hold (Shift+Space types U+200C on Windows' Persian keyboards); and
+// the variation selectors, Mongolian's among them, which follow the emoji,
+// ideograph or letter they select a form of. Controls are judged before.
+static const char32_t kUnseen[][2] = {
+    {0x00A0, 0x00A0},   // no-break space
+    {0x00AD, 0x00AD},   // soft hyphen
+    {0x034F, 0x034F},   // combining grapheme joiner, typed by no keyboard
+    {0x061C, 0x061C},   // Arabic letter mark, a direction mark
+    {0x115F, 0x1160},   // Hangul fillers: typed by no one, seen as a space
+    {0x17B4, 0x17B5},   // Khmer's inherent vowels, never written
+    {0x2000, 0x200B},   // typographic spaces, zero-width space
+    {0x200E, 0x200F},   // direction marks
+    {0x2028, 0x202F},   // line and paragraph separators, embeddings,
+                        // narrow no-break space
+    {0x205F, 0x206F},   // mathematical space, word joiner, invisible
+                        // operators, isolates, deprecated format controls
+    {0x3164, 0x3164},   // Hangul filler
+    {0xFEFF, 0xFEFF},   // byte order mark
+    {0xFFA0, 0xFFA0},   // halfwidth Hangul filler
+    {0xFFF0, 0xFFF8},   // not yet assigned, ignored when they are
+    {0x1BCA0, 0x1BCA3}, // shorthand format controls
+    {0x1D173, 0x1D17A}, // musical beam and phrase controls
+};
+
+static bool LooksLikeSomethingElse(char32_t c)
 {
-    return c == 0x00A0 || c == 0x00AD || (c >= 0x2000 && c <= 0x200F) || (c >= 0x2028 && c <= 0x202F) ||
-           (c >= 0x205F && c <= 0x206F) || c == 0xFEFF;
+    for (const auto& range : kUnseen)
+        if (c >= range[0] && c <= range[1])
+            return true;
+    return false;
 }
 
 static bool IsSpace(WCHAR c)
@@ -69,8 +98,13 @@ KeyLook HowKeyLooks(const unsigned char* key)
     // A space inside a key is seen; one at an end is not.
     if (m > 0 && (IsSpace(chars[0]) || IsSpace(chars[m - 1])))
         return KEY_UNSEEN;
-    for (int i = 0; i < m; ++i)
-        if (LooksLikeSomethingElse(chars[i]))
+    for (int i = 0; i < m; ++i) {
+        char32_t c = chars[i];
+        // Outside the 16-bit range: a surrogate pair.
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < m)
+            c = 0x10000 + ((c - 0xD800) << 10) + (chars[++i] - 0xDC00u);
+        if (LooksLikeSomethingElse(c))
             return KEY_UNSEEN;
+    }
     return KEY_AS_IT_LOOKS;
 }

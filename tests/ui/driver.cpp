@@ -316,7 +316,7 @@ UINT CodePage()
     const struct {
         const char* prefix;
         UINT cp;
-    } expected[] = {{"ja_JP", 932}, {"ru_RU", 1251}, {"zh_CN", 936}, {"ko_KR", 949}, {"zh_TW", 950}, {"hi_IN", 65001}};
+    } expected[] = {{"ja_JP", 932}, {"ru_RU", 1251}, {"zh_CN", 936}, {"ko_KR", 949}, {"zh_TW", 950}, {"hi_IN", 65001}, {"fa_IR", 1256}};
     for (const auto& e : expected)
         if (name.rfind(e.prefix, 0) == 0 && cp != e.cp)
             ADD_FAILURE() << "code page " << cp << " under LC_ALL=" << name;

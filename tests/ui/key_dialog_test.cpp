@@ -184,19 +184,20 @@ TEST_F(KeyDialog, OtherCommandsAreIgnored)
     EXPECT_EQ(Key(), "");
 }
 
-// "ключ" as a Unicode paste puts it into the field. Code pages 1251 and 932
-// hold it; 1252 makes it "????", the same key as every four-letter Cyrillic
-// one. A key with DEL, which Ctrl+Backspace types on Windows, or a pasted
-// tab, cannot be typed again in any code page; nor, as it looks, one with a
-// space at an end, or a character that only looks like a space or is not
-// seen, where the code page holds it. Such a key is used only if the user
-// says so, and by default is not. A space inside a key is taken at once
-// (OkSetsTheKey).
+// "ключ" as a Unicode paste puts it into the field. Code pages 1251, 932
+// and 949 hold it; 1252 and 1256 make it "????", the same key as every
+// four-letter Cyrillic one. A key with DEL, which Ctrl+Backspace types on
+// Windows, or a pasted tab, cannot be typed again in any code page; nor, as
+// it looks, one with a space at an end, or a character that only looks
+// like a space or is not seen, where the code page holds it. Such a key is
+// used only if the user says so, and by default is not. A space inside a
+// key is taken at once (OkSetsTheKey), and so are the joiners that Persian
+// and Indic spelling and emoji hold.
 TEST_F(KeyDialog, KeyOutsideTheCodePageOrInvisibleIsUsedOnlyWhenChosen)
 {
     const std::wstring cyrillic = L"\x043A\x043B\x044E\x0447";
     const UINT cp = CodePage();
-    ASSERT_TRUE(cp == 1252 || cp == 1251 || cp == 932 || cp == CP_UTF8) << "code page " << cp;
+    ASSERT_TRUE(cp == 1252 || cp == 1251 || cp == 1256 || cp == 932 || cp == 949 || cp == CP_UTF8) << "code page " << cp;
     const std::string useItAnyway = "\r\n\r\nUse it anyway? Choose No to type another key.";
     const std::string invisible =
         "This key has invisible characters, typed by Ctrl+Backspace or pasted, so you could not type it again." + useItAnyway;
@@ -211,32 +212,57 @@ TEST_F(KeyDialog, KeyOutsideTheCodePageOrInvisibleIsUsedOnlyWhenChosen)
                                 {L"tab\tkey", invisible, "tab\tkey"},
                                 {L" lead", unseen, " lead"},
                                 {L"trail ", unseen, "trail "}};
-    // No-break space and soft hyphen: every 125x code page; zero-width,
-    // direction and typographic spaces and the byte order mark: UTF-8.
-    std::wstring unseenHeld = cp == 932 ? L"" : L"\x00A0\x00AD";
-    if (cp == CP_UTF8)
-        unseenHeld += L"\x200B\x200E\x202F\x2060\x2066\xFEFF";
-    for (wchar_t c : unseenHeld) {
-        const std::wstring key = std::wstring(L"key") + c + L"key";
-        char used[16] = {};
+    // The ideographic space at an end where the code page holds it; the
+    // no-break space, soft hyphen and Hangul filler where it does; zero-width,
+    // direction and typographic spaces, the other Hangul fillers and the
+    // byte order mark under UTF-8.
+    std::vector<std::wstring> unseenHeld;
+    if (cp == 932 || cp == 949 || cp == CP_UTF8)
+        unseenHeld = {L"\x3000lead", L"trail\x3000"};
+    if (cp == CP_UTF8) // a musical beam control, outside the 16-bit range
+        unseenHeld.push_back(L"key\xD834\xDD73key");
+    const std::wstring heldChars = cp == 932 ? L""
+                                   : cp == 949 ? L"\x00AD\x3164"
+                                   : cp == CP_UTF8 ? L"\x00A0\x00AD\x3164\x200B\x200E\x202F\x2060\x2066\xFEFF\x115F\x1160\xFFA0"
+                                                   : L"\x00A0\x00AD";
+    for (wchar_t c : heldChars)
+        unseenHeld.push_back(std::wstring(L"key") + c + L"key");
+    for (const std::wstring& key : unseenHeld) {
+        char used[24] = {};
         WideCharToMultiByte(CP_ACP, 0, key.c_str(), -1, used, sizeof used, NULL, NULL);
         asked.push_back({key, unseen, used});
     }
-    if (cp == 1252) {
+    // Taken at once, as any key, in the code page's bytes.
+    std::vector<std::pair<std::wstring, std::string>> taken;
+    if (cp == 1252 || cp == 1256)
         asked.push_back({cyrillic,
                          "This Windows cannot use some characters of this key, so it would be used as:\r\n\r\n????" +
                              useItAnyway,
                          "????"});
-    } else {
-        // Held: taken at once, as any key, in the code page's bytes.
+    else
+        taken.push_back({cyrillic, cp == 1251  ? "\xEA\xEB\xFE\xF7"
+                                   : cp == 932 ? "\x84\x7B\x84\x7C\x84\x90\x84\x89"
+                                   : cp == 949 ? "\xAC\xDC\xAC\xDD\xAC\xF0\xAC\xE9"
+                                               : "\xD0\xBA\xD0\xBB\xD1\x8E\xD1\x87"});
+    // "نامه‌ها-12", with the non-joiner that Shift+Space types on a Persian
+    // keyboard, and a joiner; under UTF-8, a Devanagari conjunct and the
+    // emoji "woman technologist" with their joiners, and a red heart with
+    // the selector that shows it as an emoji.
+    if (cp == 1256) {
+        taken.push_back({L"\x0646\x0627\x0645\x0647\x200C\x0647\x0627-12", "\xE4\xC7\xE3\xE5\x9D\xE5\xC7-12"});
+        taken.push_back({L"\x0644\x200D\x0627key", "\xE1\x9E\xC7key"});
+    } else if (cp == CP_UTF8) {
+        taken.push_back({L"\x0915\x094D\x200D\x0937 key", "\xE0\xA4\x95\xE0\xA5\x8D\xE2\x80\x8D\xE0\xA4\xB7 key"});
+        taken.push_back({L"\xD83D\xDC69\x200D\xD83D\xDCBB\x200C\x2764\xFE0F",
+                         "\xF0\x9F\x91\xA9\xE2\x80\x8D\xF0\x9F\x92\xBB\xE2\x80\x8C\xE2\x9D\xA4\xEF\xB8\x8F"});
+    }
+    for (const auto& [key, used] : taken) {
         EXPECT_EQ(RunInputKey([&](HWND dlg) {
-                      SetItemTextW(dlg, IDC_KEY, cyrillic);
+                      SetItemTextW(dlg, IDC_KEY, key);
                       Click(dlg, IDOK);
                   }),
                   "");
-        EXPECT_EQ(Key(), cp == 1251  ? "\xEA\xEB\xFE\xF7"
-                         : cp == 932 ? "\x84\x7B\x84\x7C\x84\x90\x84\x89"
-                                     : "\xD0\xBA\xD0\xBB\xD1\x8E\xD1\x87");
+        EXPECT_EQ(Key(), used);
     }
     for (const Asked& a : asked) {
         EXPECT_EQ(RunInputKey(TypeAndOk("old key")), "");
