@@ -55,7 +55,10 @@ bool CanBeText(const unsigned char* bytes, int size)
 // emoji hold (Shift+Space types U+200C on Windows' Persian keyboards); and
 // the variation selectors, Mongolian's among them, which follow the emoji,
 // ideograph or letter they select a form of. Controls are judged before.
-static const char32_t kUnseen[][2] = {
+struct CodeRange {
+    char32_t first, last;
+};
+static const CodeRange kUnseen[] = {
     {0x00A0, 0x00A0},   // no-break space
     {0x00AD, 0x00AD},   // soft hyphen
     {0x034F, 0x034F},   // combining grapheme joiner, typed by no keyboard
@@ -78,8 +81,8 @@ static const char32_t kUnseen[][2] = {
 
 static bool LooksLikeSomethingElse(char32_t c)
 {
-    for (const auto& range : kUnseen)
-        if (c >= range[0] && c <= range[1])
+    for (size_t i = 0; i < sizeof kUnseen / sizeof *kUnseen; ++i)
+        if (c >= kUnseen[i].first && c <= kUnseen[i].last)
             return true;
     return false;
 }
