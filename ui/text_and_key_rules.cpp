@@ -52,7 +52,8 @@ bool CanBeText(const unsigned char* bytes, int size)
 // the space and the ideographic space (seen inside a key; HowKeyLooks
 // judges the ends); Ogham's space mark, drawn as a stroke; the
 // zero-width non-joiner and joiner, which Persian and Indic spelling and
-// emoji hold (Shift+Space types U+200C on Windows' Persian keyboards); and
+// emoji hold (Shift+Space types U+200C on Windows' Persian (Standard)
+// keyboard); and
 // the variation selectors, Mongolian's among them, which follow the emoji,
 // ideograph or letter they select a form of. Controls are judged before.
 struct CodeRange {
