@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Remakes the README's pictures from the real Corvex.exe under Wine, driven
 # with the keyboard as a user would, on a private Xvfb display:
-#   docs/key-dialog.png   the key dialog that the first Encrypt opens
+#   docs/key-dialog.png   the key dialog, "Please Input Key!", that the first
+#                         Encrypt opens
 #   docs/main-window.png  the main window with a text and its cipher text
 #   docs/warning.png      the warning for a cipher text that cannot come back
 #   docs/key-warning.png  the question for a key the code page cannot hold,
@@ -16,9 +17,11 @@ cd "$(dirname "$0")/.."
 
 dir=$(mkdir -p "${1:-docs}" && cd "${1:-docs}" && pwd)
 text="Meet me at the old mill at six."
-# Under this key its cipher text has a zero byte in its last block.
+# Under this key its cipher text has a zero byte in its last block. The key
+# is as the guide asks: 12 characters, letters, digits and a sign, no word;
+# mistyped in its last character, Decrypt warns of the first text.
 cut_text="Meet me at the old mill at dusk!"
-key="Corvane-Key"
+key="3kEQSvc6+d9B"
 
 need_packages "${HOST_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" "${WINE_PACKAGES[@]}" imagemagick xdotool xclip
 cmake --preset windows >/dev/null
