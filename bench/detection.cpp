@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "app_state.h"
-#include "text_and_key_rules.h"
 #include "crypt_text.h"
+#include "text_and_key_rules.h"
 
 namespace {
 

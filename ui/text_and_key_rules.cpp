@@ -50,10 +50,9 @@ bool CanBeText(const unsigned char* bytes, int size)
 // page or a document brings them with a paste, and nobody types them again
 // where they looked like nothing. Left out, as their writers type them:
 // the space and the ideographic space (seen inside a key; HowKeyLooks
-// judges the ends); Ogham's space mark, drawn as a stroke; the
-// zero-width non-joiner and joiner, which Persian and Indic spelling and
-// emoji hold (Shift+Space types U+200C on Windows' Persian (Standard)
-// keyboard); and
+// judges the ends); Ogham's space mark, drawn as a stroke; the zero-width
+// non-joiner and joiner, which Persian and Indic spelling and emoji hold
+// (Shift+Space types U+200C on Windows' Persian (Standard) keyboard); and
 // the variation selectors, Mongolian's among them, which follow the emoji,
 // ideograph or letter they select a form of. Controls are judged before.
 struct CodeRange {
