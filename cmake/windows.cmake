@@ -6,11 +6,19 @@ include(${CMAKE_CURRENT_LIST_DIR}/cipher-flags.cmake)
 # The front end is built for size (the build type's -Os), with the same
 # CORVEX_CXX_FLAGS as the engine.
 
+# The mend and the reading of letters run once a command, as the front end
+# does: built for size as it is, not for speed as the cipher is.
+set(CORVEX_SIZE_FLAGS -Oz -mno-accumulate-outgoing-args -mno-stack-arg-probe -Werror=frame-larger-than=4000
+    -malign-data=abi)
+set_source_files_properties(cipher/letters_win.cpp PROPERTIES COMPILE_OPTIONS "${CORVEX_SIZE_FLAGS}")
+set_source_files_properties(cipher/mend.cpp PROPERTIES COMPILE_OPTIONS "${CORVEX_SIZE_FLAGS};-fomit-frame-pointer")
+
 # Shared by Corvex.exe and the Wine tests, which run the same dialogs.
 add_library(corvex_ui OBJECT
     ui/app_state.cpp
     ui/text_and_key_rules.cpp
     ui/key_dialog.cpp
+    ui/read_note.cpp
     ui/main_window.cpp
 )
 target_include_directories(corvex_ui PUBLIC ui res)
@@ -20,12 +28,15 @@ target_link_libraries(corvex_ui PUBLIC corvane_cipher)
 # otherwise), and texts at the alignment the ABI asks, not 32 bytes.
 target_compile_options(corvex_ui PRIVATE ${CORVEX_CXX_FLAGS}
     -mno-accumulate-outgoing-args -mno-stack-arg-probe -Werror=frame-larger-than=4000
-    -malign-data=abi -Wall -Wextra)
+    -malign-data=abi -Wall -Wextra -Werror=switch)
 # wincrypt.h has macros of its own named CRYPT_ENCRYPT and CRYPT_DECRYPT.
 target_compile_definitions(corvex_ui PUBLIC WIN32_LEAN_AND_MEAN NOCRYPT)
 
-# An OBJECT library, since a STATIC one would drop the .rc object.
+# An OBJECT library, since a STATIC one would drop the .rc object. windres
+# reads the icon and the manifest too, which CMake does not see.
 add_library(corvex_res OBJECT res/corvex.rc)
+set_source_files_properties(res/corvex.rc PROPERTIES OBJECT_DEPENDS
+    "${CMAKE_CURRENT_SOURCE_DIR}/res/corvex.ico;${CMAKE_CURRENT_SOURCE_DIR}/res/corvex.manifest")
 target_include_directories(corvex_res PRIVATE res)
 
 add_executable(Corvex WIN32 $<TARGET_OBJECTS:corvex_ui> $<TARGET_OBJECTS:corvex_res>)

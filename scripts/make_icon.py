@@ -10,7 +10,9 @@ import sys
 
 SIZE = 24
 
-# Palette index: colour (R, G, B). Unused entries stay black.
+# Palette index: colour (R, G, B). The colour table lists these alone
+# (biClrUsed), as a DIB may: the image keeps 8 bits a pixel, and the 250
+# entries it would never use took 1,000 bytes of the file.
 PALETTE = {
     0: (0, 0, 0),
     1: (0x1F, 0x6F, 0x78),  # teal disc
@@ -61,9 +63,8 @@ def ico(img):
     row_bytes = (SIZE + 3) // 4 * 4
     mask_row_bytes = ((SIZE + 31) // 32) * 4
     header = struct.pack("<IiiHHIIiiII", 40, SIZE, SIZE * 2, 1, 8, 0,
-                         row_bytes * SIZE + mask_row_bytes * SIZE, 0, 0, 256, 0)
-    palette = b"".join(struct.pack("<BBBB", *reversed(PALETTE.get(i, (0, 0, 0))), 0)
-                       for i in range(256))
+                         row_bytes * SIZE + mask_row_bytes * SIZE, 0, 0, len(PALETTE), 0)
+    palette = b"".join(struct.pack("<BBBB", *reversed(PALETTE[i]), 0) for i in range(len(PALETTE)))
     xor = b""
     mask = b""
     for row in reversed(img):  # DIBs are stored bottom-up

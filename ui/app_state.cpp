@@ -55,34 +55,34 @@ void ShowCipherText(HWND dialog, int id, const unsigned char* bytes, bool asPast
         SendMessageW(GetDlgItem(dialog, id), EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(shown));
 }
 
-// The field's text as code page 1252 bytes, one a character, if each of its
-// characters comes back from them unchanged; a look-alike does not count.
-static bool ReadWestern(HWND field, unsigned char* area, FieldRead* result)
+int HeldIn(UINT codePage, const WCHAR* chars, int n, unsigned char* bytes)
 {
-    WCHAR held[INPUT_BUFFER_SIZE + 1];
     WCHAR back[INPUT_BUFFER_SIZE];
-    char bytes[INPUT_BUFFER_SIZE];
-    const int m = GetWindowTextW(field, held, INPUT_BUFFER_SIZE + 1);
-    const int n = m < INPUT_BUFFER_SIZE ? m : INPUT_BUFFER_SIZE - 1;
-    WideCharToMultiByte(WESTERN_CODE_PAGE, WC_NO_BEST_FIT_CHARS, held, n, bytes, n, NULL, NULL);
-    MultiByteToWideChar(WESTERN_CODE_PAGE, 0, bytes, n, back, n);
+    char* text = AsText(bytes);
+    const int m = WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, chars, n, text, INPUT_BUFFER_SIZE, NULL, NULL);
+    if (m <= 0 || MultiByteToWideChar(codePage, 0, text, m, back, INPUT_BUFFER_SIZE) != n)
+        return 0;
     for (int i = 0; i < n; ++i)
-        if (back[i] != held[i])
-            return false;
-    for (int i = 0; i < n; ++i)
-        area[i] = static_cast<unsigned char>(bytes[i]);
-    *result = m > n ? FIELD_READ_CUT : FIELD_READ_WHOLE;
-    return true;
+        if (back[i] != chars[i])
+            return 0;
+    return m;
 }
 
 FieldRead ReadCipherText(HWND dialog, int id, unsigned char* area)
 {
-    FieldRead result;
-    if (!AnsiIsMultiByte() &&
-        (result = ReadField(dialog, id, area, INPUT_BUFFER_SIZE)) != FIELD_READ_CHANGED)
-        return result;
-    if (ReadWestern(GetDlgItem(dialog, id), area, &result))
-        return result;
+    WCHAR held[INPUT_BUFFER_SIZE + 1];
+    unsigned char bytes[INPUT_BUFFER_SIZE];
+    const int m = GetWindowTextW(GetDlgItem(dialog, id), held, INPUT_BUFFER_SIZE + 1);
+    const int n = m < INPUT_BUFFER_SIZE ? m : INPUT_BUFFER_SIZE - 1;
+    // Both code pages have one byte a character; a look-alike does not count.
+    const UINT pages[] = {AnsiIsMultiByte() ? WESTERN_CODE_PAGE : UINT{CP_ACP}, WESTERN_CODE_PAGE};
+    for (const UINT page : pages) {
+        if (n > 0 && HeldIn(page, held, n, bytes) == 0)
+            continue;
+        for (int i = 0; i < n; ++i)
+            area[i] = bytes[i];
+        return m > n ? FIELD_READ_CUT : FIELD_READ_WHOLE;
+    }
     return ReadField(dialog, id, area, INPUT_BUFFER_SIZE);
 }
 

@@ -40,6 +40,11 @@ FieldRead ReadField(HWND dialog, int id, unsigned char* area, int size);
 // without automatic scrolling may refuse or take in part.
 void ShowCipherText(HWND dialog, int id, const unsigned char* bytes, bool asPasted);
 
+// The n characters as bytes of codePage, if each comes back from them
+// unchanged (a look-alike does not count); returns how many bytes, or 0.
+// bytes has room for INPUT_BUFFER_SIZE.
+int HeldIn(UINT codePage, const WCHAR* chars, int n, unsigned char* bytes);
+
 // Reads a cipher text pasted into control id into an all-zero area of
 // INPUT_BUFFER_SIZE bytes, in whichever of the two code pages holds every
 // character: the ANSI one first where it has one byte a character, 1252

@@ -14,9 +14,22 @@ static const char kKeyInvisible[] =
     "This key has invisible characters, typed by Ctrl+Backspace or pasted, so you could not type it again.";
 static const char kKeyUnseen[] = "This key has a space at its start or end, or a character that only looks like a "
                                  "space or cannot be seen, so you could not type it again as it looks.";
-static const char* const kKeyLooks[] = {NULL, kKeyInvisible, kKeyUnseen};
-static_assert(sizeof kKeyLooks / sizeof *kKeyLooks == KEY_LOOKS, "a question for each way a key can look");
 static const char kUseItAnyway[] = "\r\n\r\nUse it anyway? Choose No to type another key.";
+
+// The question for each way a key can look; the build fails on a way
+// without one (-Werror=switch).
+static const char* KeyQuestion(KeyLook look)
+{
+    switch (look) {
+    case KEY_AS_IT_LOOKS:
+        break;
+    case KEY_INVISIBLE:
+        return kKeyInvisible;
+    case KEY_UNSEEN:
+        return kKeyUnseen;
+    }
+    return NULL;
+}
 
 // OK replaces the key with the field's first 55 bytes. A key that cannot be
 // typed again as the field holds it is used only if the user says so: the
@@ -33,7 +46,7 @@ static void OnKeyConfirmed(HWND dialog)
     char* question = text;
     if (ReadField(dialog, IDC_KEY, key, KEY_BUFFER_SIZE) == FIELD_READ_CHANGED)
         question = Append(Append(text, kKeyNotHeld), AsText(key));
-    else if (const char* reason = kKeyLooks[HowKeyLooks(key)])
+    else if (const char* reason = KeyQuestion(HowKeyLooks(key)))
         question = Append(text, reason);
     if (question != text) {
         Append(question, kUseItAnyway);

@@ -5,6 +5,7 @@
 #include "app_state.h"
 #include "crypt_text.h"
 #include "key_dialog.h"
+#include "read_note.h"
 #include "resource.h"
 #include "text_and_key_rules.h"
 
@@ -44,6 +45,7 @@ static const char kDoesNotFit[] = "it is too long to paste back into Input Strin
 static const char kCodePage[] = "this Windows changed it.";
 static const char kTooLong[] = "the text is too long to come back whole.";
 static const char kZeroByte[] = "part of it cannot be shown, so its end is missing.";
+static const char kReadOtherwise[] = "it could be read back as another text.";
 static const char kReplaceThem[] = "\r\n\r\nReplace them";
 static const char kTypeItAgain[] = "\r\n\r\nType the text again by hand";
 static const char kShortenIt[] = "\r\n\r\nShorten the text";
@@ -60,6 +62,14 @@ static const char kNotInEitherCodePage[] =
 static const char kOver255Read[] = "only its start was read, as it is too long";
 static const char kIncomplete[] = "Part of this cipher text is missing";
 static const char kMayBeWrong[] = ", so the end of the text shown may be wrong.";
+// After Decrypt, for a note that more than one code page reads as a text,
+// and for forms that leave doubt.
+static const char kOtherLetters[] =
+    "The text shown may be in the wrong letters: it was written on a Windows set to another language, and "
+    "Corvane cannot tell which. Decrypt it on a Windows set like the sender's.";
+static const char kUnsure[] =
+    "This cipher text may have been changed on the way, and more than one text could be what was encrypted, "
+    "so the text shown may be wrong.";
 // After Decrypt, for bytes that no text encrypts to.
 static const char kNotAText[] =
     "The text shown cannot be what was encrypted: the key is probably wrong, or the cipher text was changed "
@@ -68,7 +78,7 @@ static const char kNotAText[] =
 
 static_assert(sizeof kCannotDecrypt + sizeof kEncryptAgain +
                       Longer(Longer(sizeof kTextNotHeld + sizeof kReplaceThem, sizeof kTextInvisible + sizeof kTypeItAgain),
-                             Longer(sizeof kChangeTheStart + Longer(sizeof kCodePage, sizeof kZeroByte),
+                             Longer(sizeof kChangeTheStart + Longer(Longer(sizeof kCodePage, sizeof kZeroByte), sizeof kReadOtherwise),
                                     sizeof kShortenIt + Longer(Longer(sizeof kTextOver255, sizeof kDoesNotFit),
                                                                sizeof kTooLong))) <=
                   sizeof WarningText,
@@ -88,30 +98,43 @@ static int SharedLength(const unsigned char* a, const unsigned char* b)
 
 // Shows the cipher text in the output field, after putting it there as a
 // paste would put it into the input field, which has the same size, font
-// and wrapping; PastedBuffer gets what Decrypt would read after that paste.
+// and wrapping; PastedBuffer gets what Decrypt would read after that paste,
+// and the result says whether Decrypt would show the text as it stands in
+// InputBuffer, in the letters it was typed in.
 // The field is asked, not predicted: without automatic scrolling, Windows 7
 // (and Wine) refuse a paste whole when it needs more lines than the field
 // shows; later Windows may take more than the lines the field shows, and
 // may break lines at a lone LF otherwise. Drawing is off meanwhile. Turned
 // on again, it draws nothing by itself, so the field is redrawn whole, as
 // Microsoft's WM_SETREDRAW page asks, and the cipher text shown.
-static void ShowCipherTextAfterAPaste(HWND dialog)
+static NoteVerdict ShowCipherTextAfterAPaste(HWND dialog)
 {
     HWND output = GetDlgItem(dialog, IDC_OUTPUT);
     SendMessageA(output, WM_SETREDRAW, FALSE, 0);
     ShowCipherText(dialog, IDC_OUTPUT, OutputBuffer, true);
     ZeroArea(PastedBuffer, INPUT_BUFFER_SIZE);
     ReadCipherText(dialog, IDC_OUTPUT, PastedBuffer);
+    // The subkeys are the key's: CryptText has just encrypted with them.
+    unsigned char note[INPUT_BUFFER_SIZE];
+    UINT codePage;
+    const NoteVerdict verdict = ReadNote(dialog, IDC_OUTPUT, note, &codePage);
+    // A note mended, but not the text as typed, is not the text.
+    bool back = false;
+    if (verdict == NOTE_MENDED) {
+        const int shared = SharedLength(note, InputBuffer);
+        back = codePage == GetACP() && note[shared] == 0 && InputBuffer[shared] == 0;
+    }
     SendMessageA(output, WM_SETREDRAW, TRUE, 0);
     RedrawWindow(output, NULL, NULL, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
     ShowCipherText(dialog, IDC_OUTPUT, OutputBuffer, false);
+    return back || verdict == NOTE_AS_PASTED ? verdict : NOTE_DOUBT;
 }
 
 // Why the text of length bytes, read as input says, will not come back as
-// it stands in the field, if it will not; whatToDo is set to the cure. The
-// first reason that holds is given: the text's own, then what became of
-// its cipher text, pasted and decrypted.
-static const char* EncryptWarning(FieldRead input, int length, const char** whatToDo)
+// it stands in the field, if it will not (back: Decrypt would show it);
+// whatToDo is set to the cure. The first reason that holds is given: the
+// text's own, then what became of its cipher text, pasted and decrypted.
+static const char* EncryptWarning(FieldRead input, int length, NoteVerdict back, const char** whatToDo)
 {
     *whatToDo = kReplaceThem;
     if (input == FIELD_READ_CHANGED)
@@ -127,13 +150,10 @@ static const char* EncryptWarning(FieldRead input, int length, const char** what
     const int shown = TextLength(OutputBuffer, OUTPUT_BUFFER_SIZE);
     const int whole = shown < INPUT_BUFFER_SIZE ? shown : INPUT_BUFFER_SIZE - 1;
     const int asShown = SharedLength(PastedBuffer, OutputBuffer);
-    // Deciphered in place: the area past what was read is zero.
-    if (read > 0) {
-        CryptText(PastedBuffer, PastedBuffer, KeyBuffer, CRYPT_DECRYPT);
-        const int shared = SharedLength(PastedBuffer, InputBuffer);
-        if (PastedBuffer[shared] == 0 && InputBuffer[shared] == 0)
-            return NULL;
-    }
+    // As pasted, Decrypt shows the text where the paste is the whole
+    // cipher text.
+    if (back == NOTE_MENDED || (back == NOTE_AS_PASTED && asShown == read && read == (length + 7) / 8 * 8))
+        return NULL;
     *whatToDo = kChangeTheStart;
     if (asShown != read)
         return kCodePage;
@@ -145,15 +165,21 @@ static const char* EncryptWarning(FieldRead input, int length, const char** what
     if (length > OUTPUT_WRITTEN_SIZE - 8)
         return kTooLong;
     *whatToDo = kChangeTheStart;
-    return kZeroByte;
+    // Whole, yet read otherwise: the forms a way could make of it leave
+    // doubt. Another start makes every block anew.
+    return shown < (length + 7) / 8 * 8 ? kZeroByte : kReadOtherwise;
 }
 
-// What Decrypt warns of, if anything, for what it read and the bytes it
-// left in OutputBuffer. A cipher text not read as pasted comes first: that
-// is also why its length may be wrong. A result that cannot be a text comes
-// last: those before it say better why.
-static const char* DecryptWarning(FieldRead input, int length)
+// What Decrypt warns of when no reading of the paste stood out, for what
+// it read as pasted and the bytes it left in OutputBuffer. A note whose
+// code page cannot be told comes first. Then a cipher text not read as
+// pasted: that is also why its length may be wrong. A result that cannot
+// be a text comes last: those before it say better why. With none of
+// these, the forms left doubt.
+static const char* DecryptWarning(FieldRead input, int length, NoteVerdict note)
 {
+    if (note == NOTE_LETTERS)
+        return kOtherLetters;
     const char* start = kNotReadAsPasted;
     const char* reason = kOver255Read;
     const char* end = kMayBeWrong;
@@ -162,7 +188,7 @@ static const char* DecryptWarning(FieldRead input, int length)
         end = "";
     } else if (input == FIELD_READ_WHOLE) {
         if (length % 8 == 0)
-            return CanBeText(OutputBuffer, OUTPUT_WRITTEN_SIZE) ? NULL : kNotAText;
+            return CanBeText(OutputBuffer, OUTPUT_WRITTEN_SIZE) ? kUnsure : kNotAText;
         start = kIncomplete;
         reason = "";
     }
@@ -189,17 +215,21 @@ static void RunCrypt(HWND dialog, CryptMode mode)
     CryptText(OutputBuffer, InputBuffer, KeyBuffer, mode);
     const char* warning = NULL;
     if (mode == CRYPT_ENCRYPT) {
-        ShowCipherTextAfterAPaste(dialog);
+        const NoteVerdict back = ShowCipherTextAfterAPaste(dialog);
         const char* whatToDo;
-        const char* reason = length > 0 ? EncryptWarning(input, length, &whatToDo) : NULL;
+        const char* reason = length > 0 ? EncryptWarning(input, length, back, &whatToDo) : NULL;
         if (reason) {
             Append(Append(Append(Append(WarningText, kCannotDecrypt), reason), whatToDo), kEncryptAgain);
             warning = WarningText;
         }
     } else {
-        SetDlgItemTextA(dialog, IDC_OUTPUT, AsText(OutputBuffer));
-        if (length > 0)
-            warning = DecryptWarning(input, length);
+        // Without a reading that stands out, the bytes as pasted are shown
+        // as before, and warned of.
+        UINT codePage = CP_ACP;
+        const NoteVerdict note = length > 0 ? ReadNote(dialog, IDC_INPUT, OutputBuffer, &codePage) : NOTE_AS_PASTED;
+        ShowNote(dialog, IDC_OUTPUT, OutputBuffer, codePage);
+        if (note > NOTE_MENDED)
+            warning = DecryptWarning(input, length, note);
     }
     ZeroArea(OutputBuffer, OUTPUT_WRITTEN_SIZE);
     if (warning)

@@ -18,7 +18,6 @@ enum KeyLook : int {
     KEY_INVISIBLE, // a control character, tab, CR and LF included
     KEY_UNSEEN,    // a space at an end, or a character that only looks like
                    // a space or is not seen
-    KEY_LOOKS      // how many ways there are
 };
 KeyLook HowKeyLooks(const unsigned char* key);
 

@@ -16,7 +16,7 @@ import sys
 
 import pefile
 
-MAX_SIZE = 17 * 1024
+MAX_SIZE = 19 * 1024
 
 README = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "README.md")
 
@@ -25,7 +25,7 @@ NEUTRAL_USER32 = {"DialogBoxParamA", "EndDialog", "GetDlgItem", "GetWindow", "Re
                   "SetWindowPos"}
 # The wide functions: a read of a field's own text, to compare, and a set
 # and a paste (EM_REPLACESEL) of a field's text in characters of another
-# code page than the system's.
+# code page than the system's: a cipher text's, or a note's in its own.
 WIDE_FIELD_TEXT = {"GetWindowTextW", "SetDlgItemTextW", "SendMessageW"}
 
 # DllCharacteristics: ASLR, DEP, no structured exception handlers (there
