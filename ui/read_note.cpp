@@ -17,13 +17,14 @@ NoteVerdict ReadNote(HWND dialog, int id, unsigned char* area, UINT* codePage)
     NoteChoice choice;
     StartNoteChoice(&choice);
     unsigned char bytes[INPUT_BUFFER_SIZE];
-    // The system's own code page first: on a multi-byte one, earlier
-    // versions showed cipher texts in its letters. Over 255 characters is
-    // not a cipher text alone.
+    // The system's own code page first, once: on a double-byte one, earlier
+    // versions showed cipher texts in its letters; never in UTF-8's, as
+    // most cipher texts are not UTF-8. Over 255 characters is not a cipher
+    // text alone.
     const unsigned home = GetACP();
     for (int i = -1; i < static_cast<int>(sizeof kShownIn / sizeof *kShownIn) && n < INPUT_BUFFER_SIZE; ++i) {
         const unsigned page = i < 0 ? home : kShownIn[i];
-        const int size = i >= 0 && page == home ? 0 : HeldIn(page, pasted, n, bytes);
+        const int size = page == (i < 0 ? CP_UTF8 : home) ? 0 : HeldIn(page, pasted, n, bytes);
         // A note shown in another code page's letters is in that code page.
         if (size > 0 && page == 1252)
             ReadForms(&choice, bytes, size, kWesternNotes, sizeof kWesternNotes / sizeof *kWesternNotes, home);

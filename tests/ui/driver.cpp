@@ -278,7 +278,9 @@ std::string ItemText(HWND dialog, int id)
 
 void Click(HWND dialog, int id)
 {
-    PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+    // As the button would tell its dialog: BM_CLICK may fail where the
+    // dialog is not active.
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
 void PostMenu(HWND dialog, int id)
@@ -316,11 +318,29 @@ UINT CodePage()
     const struct {
         const char* prefix;
         UINT cp;
-    } expected[] = {{"ja_JP", 932}, {"ru_RU", 1251}, {"zh_CN", 936}, {"ko_KR", 949}, {"zh_TW", 950}, {"hi_IN", 65001}, {"fa_IR", 1256}};
+    } expected[] = {{"ja_JP", 932}, {"ru_RU", 1251}, {"zh_CN", 936}, {"ko_KR", 949}, {"zh_TW", 950}, {"hi_IN", 65001}, {"fa_IR", 1256}, {"pl_PL", 1250}, {"el_GR", 1253}};
     for (const auto& e : expected)
         if (name.rfind(e.prefix, 0) == 0 && cp != e.cp)
             ADD_FAILURE() << "code page " << cp << " under LC_ALL=" << name;
     return cp;
+}
+
+std::vector<HWND> g_focused;
+std::vector<HWND> g_movedOn;
+
+static LRESULT CALLBACK RecordMessages(int code, WPARAM wParam, LPARAM lParam)
+{
+    const CWPSTRUCT* m = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && m->message == WM_SETFOCUS)
+        g_focused.push_back(m->hwnd);
+    if (code == HC_ACTION && m->message == WM_NEXTDLGCTL)
+        g_movedOn.push_back(m->hwnd);
+    return CallNextHookEx(NULL, code, wParam, lParam);
+}
+
+HHOOK WatchMessages()
+{
+    return SetWindowsHookExA(WH_CALLWNDPROC, RecordMessages, NULL, GetCurrentThreadId());
 }
 
 void ResetAreas()

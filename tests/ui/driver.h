@@ -80,6 +80,14 @@ std::wstring ItemTextW(HWND dialog, int id);
 // a Japanese one gives 932, a Russian one 1251, a Hindi one UTF-8 (65001).
 UINT CodePage();
 
+// What a hook on this thread's sent messages saw: each window that got the
+// focus, in order, and each dialog sent WM_NEXTDLGCTL to move it on. The
+// focus leaves this thread whenever another process's window is activated,
+// and an activation of a dialog gives it back to the control that had it.
+extern std::vector<HWND> g_focused;
+extern std::vector<HWND> g_movedOn;
+HHOOK WatchMessages();
+
 // Resets the process-wide areas to their state at program start.
 void ResetAreas();
 

@@ -70,21 +70,8 @@ TEST_F(KeyDialog, EnterConfirmsLikeOk)
     EXPECT_EQ(Key(), "enter key");
 }
 
-// Each window of this thread that got the focus, in order. The focus
-// leaves this thread whenever another process's window is activated, and
-// an activation of a dialog gives it back to the control that had it; so
-// the last of a dialog's windows to get it is where keys go while that
-// dialog is in front, whichever process is in front now.
-std::vector<HWND> g_focused;
-
-LRESULT CALLBACK RecordFocus(int code, WPARAM wParam, LPARAM lParam)
-{
-    const CWPSTRUCT* m = reinterpret_cast<const CWPSTRUCT*>(lParam);
-    if (code == HC_ACTION && m->message == WM_SETFOCUS)
-        g_focused.push_back(m->hwnd);
-    return CallNextHookEx(NULL, code, wParam, lParam);
-}
-
+// The last of a dialog's windows to get the focus is where keys go while
+// that dialog is in front, whichever process is in front now.
 HWND LastFocusedIn(HWND dialog)
 {
     for (auto it = g_focused.rbegin(); it != g_focused.rend(); ++it)
@@ -98,7 +85,7 @@ TEST_F(KeyDialog, KeyTypedAsItOpensReachesTheKey)
     // Keys go where the focus is, as a keyboard's would: the dialog must
     // open with the focus in its field. Enter then confirms.
     g_focused.clear();
-    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, RecordFocus, NULL, GetCurrentThreadId());
+    HHOOK hook = WatchMessages();
     ASSERT_NE(hook, (HHOOK)NULL);
     int focusedId = -1;
     const std::string failure = RunInputKey([&](HWND dlg) {
@@ -227,6 +214,15 @@ TEST_F(KeyDialog, KeyOutsideTheCodePageOrInvisibleIsUsedOnlyWhenChosen)
                                                    : L"\x00A0\x00AD";
     for (wchar_t c : heldChars)
         unseenHeld.push_back(std::wstring(L"key") + c + L"key");
+    // Joiners that join nothing, at an end or side by side, where the code
+    // page holds them; under UTF-8, the Mongolian vowel separator, a tag,
+    // and selectors that select nothing, at the start or after a space.
+    if (cp == 1256 || cp == CP_UTF8)
+        for (const wchar_t* key : {L"\x200C" L"key", L"key\x200D", L"\x0644\x200C\x200C\x0627"})
+            unseenHeld.push_back(key);
+    if (cp == CP_UTF8)
+        for (const wchar_t* key : {L"key\x180E" L"key", L"key\xDB40\xDC41", L"\xFE0F" L"key", L"a \xFE0F" L"key"})
+            unseenHeld.push_back(key);
     for (const std::wstring& key : unseenHeld) {
         char used[24] = {};
         WideCharToMultiByte(CP_ACP, 0, key.c_str(), -1, used, sizeof used, NULL, NULL);
