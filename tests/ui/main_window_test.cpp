@@ -99,6 +99,21 @@ std::wstring ShownUnder(UINT cp, const std::string& cipher)
     return Wide(MultiByteCodePage(cp) ? 1252 : cp, cipher);
 }
 
+// A cipher text as the measured ways carry it: each line break as CR LF, as
+// a copy on Windows writes what came as a CR, an LF or both; each no-break
+// space as a space; the spaces and line breaks at its ends trimmed.
+std::wstring Carried(const std::wstring& shown)
+{
+    std::wstring out;
+    for (size_t i = 0; i < shown.size(); ++i) {
+        if (shown[i] == L'\r' && i + 1 < shown.size() && shown[i + 1] == L'\n')
+            continue;
+        out += shown[i] == L'\r' || shown[i] == L'\n' ? L"\r\n" : std::wstring(1, shown[i] == L'\xA0' ? L' ' : shown[i]);
+    }
+    const size_t first = out.find_first_not_of(L" \t\r\n");
+    return first == std::wstring::npos ? L"" : out.substr(first, out.find_last_not_of(L" \t\r\n") + 1 - first);
+}
+
 // The warning a command left, shown or about to be, dismissed; or "".
 std::string TakeWarning()
 {
@@ -1189,19 +1204,20 @@ TEST_F(MainWindow, NotesFromAnyWindowsReadRight)
         UINT codePage;
         const wchar_t* text;
         std::string bytes, cipher;
-        std::wstring result;
-        std::string warning;
+        std::wstring results[2]; // pasted as shown, and as a way changed it
+        std::string warnings[2];
     };
     Note notes[] = {
-        {1252, L"Zoë arrives Tuesday at 6, bring the €120 in cash.", "", "", L"", ""},
-        {1250, L"Zofia przyjedzie we wtorek o 6, weź 120 zł w gotówce.", "", "", L"", ""},
-        {1251, L"Зоя приедет во вторник в 6, возьми 120 € наличными.", "", "", L"", ""},
-        {1253, L"Η Ζωή φτάνει την Τρίτη στις 6, φέρε τα 120 € σε μετρητά.", "", "", L"", ""},
-        {932, L"ゾーイは火曜日の6時に着きます。現金で120ユーロを。", "", "", L"", ""},
-        {65001, L"ज़ोई मंगलवार को 6 बजे आएगी, 120 यूरो नकद लाना।", "", "", L"", ""},
+        {1252, L"Zoë arrives Tuesday at 6, bring the €120 in cash.", "", "", {}, {}},
+        {1250, L"Zofia przyjedzie we wtorek o 6, weź 120 zł w gotówce.", "", "", {}, {}},
+        {1251, L"Зоя приедет во вторник в 6, возьми 120 € наличными.", "", "", {}, {}},
+        {1253, L"Η Ζωή φτάνει την Τρίτη στις 6, φέρε τα 120 € σε μετρητά.", "", "", {}, {}},
+        {932, L"ゾーイは火曜日の6時に着きます。現金で120ユーロを。", "", "", {}, {}},
+        {65001, L"ज़ोई मंगलवार को 6 बजे आएगी, 120 यूरो नकद लाना।", "", "", {}, {}},
     };
     const UINT cp = CodePage();
-    // A key under which no cipher text has a zero byte, which would cut it.
+    // A key under which no cipher text has a zero byte, which would cut it,
+    // and the way changes the Western and the Greek ones.
     std::string key;
     for (int k = 0; key.empty(); ++k) {
         key = kKey + std::to_string(k);
@@ -1209,7 +1225,9 @@ TEST_F(MainWindow, NotesFromAnyWindowsReadRight)
             n.bytes = Narrow(n.codePage, n.text);
             ASSERT_TRUE(Wide(n.codePage, n.bytes) == n.text) << n.codePage;
             n.cipher = Transformed(key, n.bytes, true).substr(0, (n.bytes.size() + 7) / 8 * 8);
-            if (n.cipher.find('\0') != std::string::npos)
+            const std::wstring shown = ShownUnder(n.codePage, n.cipher);
+            if (n.cipher.find('\0') != std::string::npos ||
+                ((n.codePage == 1252 || n.codePage == 1253) && Carried(shown) == shown))
                 key.clear();
         }
     }
@@ -1231,40 +1249,58 @@ TEST_F(MainWindow, NotesFromAnyWindowsReadRight)
                 EXPECT_EQ(TakeWarning(), "");
             });
         }
-        s.Do("paste the note's cipher text as shown where it was written, and decrypt", [&] {
-            SetItemTextW(main_, IDC_INPUT, ShownUnder(n.codePage, n.cipher));
-            SetItemText(main_, IDC_OUTPUT, unset);
-            Click(main_, IDC_DECRYPT);
-        });
-        s.Then("the note", [&] { return ItemText(main_, IDC_OUTPUT) != unset; }, [&] {
-            n.result = ItemTextW(main_, IDC_OUTPUT);
-            n.warning = TakeWarning();
-        });
-        s.Wait("no message box", [] { return FindMessageBoxShownOrNot() == NULL; });
+        for (int changed : {0, 1}) {
+            s.Do("paste the note's cipher text as shown where it was written, or as carried, and decrypt", [&, changed] {
+                const std::wstring shown = ShownUnder(n.codePage, n.cipher);
+                SetItemTextW(main_, IDC_INPUT, changed ? Carried(shown) : shown);
+                SetItemText(main_, IDC_OUTPUT, unset);
+                Click(main_, IDC_DECRYPT);
+            });
+            s.Then("the note", [&] { return ItemText(main_, IDC_OUTPUT) != unset; }, [&, changed] {
+                n.results[changed] = ItemTextW(main_, IDC_OUTPUT);
+                n.warnings[changed] = TakeWarning();
+            });
+            s.Wait("no message box", [] { return FindMessageBoxShownOrNot() == NULL; });
+        }
     }
     // A character no code page holds: no reading, and the paste as it came.
-    std::string unread;
+    // Then a changed cipher text under a key with one character mistyped.
+    std::string unread, mistyped;
     s.Do("paste one with a snowman in it", [&] {
         SetItemTextW(main_, IDC_INPUT, L"\x2603" + ShownUnder(1252, notes[0].cipher));
         SetItemText(main_, IDC_OUTPUT, unset);
         Click(main_, IDC_DECRYPT);
     });
     AwaitWarning(s, [&] { return ItemText(main_, IDC_OUTPUT) != unset; }, &unread);
+    Command(s, IDM_INPUT_KEY, true);
+    ConfirmKey(s, "X" + key.substr(1));
+    s.Do("paste the Western one as carried", [&] {
+        SetItemTextW(main_, IDC_INPUT, Carried(ShownUnder(1252, notes[0].cipher)));
+        SetItemText(main_, IDC_OUTPUT, unset);
+        Click(main_, IDC_DECRYPT);
+    });
+    AwaitWarning(s, [&] { return ItemText(main_, IDC_OUTPUT) != unset; }, &mistyped);
     Run(s);
     if (cp == CP_UTF8) // which holds it: then as a cut one
         EXPECT_NE(unread, "");
     else
         EXPECT_EQ(unread, kNotInEitherWarning);
+    EXPECT_NE(mistyped, "");
     for (const Note& n : notes) {
-        const bool right = n.result == n.text;
-        const std::string trip = std::to_string(n.codePage) + " to " + std::to_string(cp);
-        std::cout << "[ note     ] " << trip << ": "
-                  << (n.warning.empty() ? right ? "read right" : "WRONG, silently" : right ? "right, but warned" : "warned")
-                  << "\n";
-        if (n.warning.empty())
-            EXPECT_TRUE(right) << trip;
-        else
-            EXPECT_TRUE(n.codePage == 932 && n.codePage != cp) << trip << ": " << n.warning;
+        for (int changed : {0, 1}) {
+            const bool right = n.results[changed] == n.text;
+            const std::string trip =
+                std::to_string(n.codePage) + " to " + std::to_string(cp) + (changed ? ", carried" : "");
+            std::cout << "[ note     ] " << trip << ": "
+                      << (n.warnings[changed].empty() ? right ? "read right" : "WRONG, silently"
+                          : right                     ? "right, but warned"
+                                                      : "warned")
+                      << "\n";
+            if (n.warnings[changed].empty())
+                EXPECT_TRUE(right) << trip;
+            else
+                EXPECT_TRUE(n.codePage == 932 && n.codePage != cp) << trip << ": " << n.warnings[changed];
+        }
         if (n.codePage == cp)
             EXPECT_TRUE(ownShown == ShownUnder(cp, n.cipher)) << "as shown under " << cp;
     }
