@@ -62,25 +62,50 @@ LetterKind KindOf(wint_t c)
     return c == 0x200C || c == 0x200D || c == 0xAD || iswcntrl_l(c, utf8) ? LETTER_MARK : LETTER_OTHER;
 }
 
+// The converters to and from a code page, opened once: opening them takes
+// longer than a note's conversion.
+struct Converters {
+    unsigned codePage;
+    iconv_t in, out;
+};
+
+bool ConvertersFor(unsigned codePage, iconv_t* in, iconv_t* out)
+{
+    static Converters opened[16];
+    static int count = 0;
+    for (int i = 0; i < count; ++i)
+        if (opened[i].codePage == codePage) {
+            *in = opened[i].in;
+            *out = opened[i].out;
+            // Back to the initial state.
+            iconv(*in, nullptr, nullptr, nullptr, nullptr);
+            iconv(*out, nullptr, nullptr, nullptr, nullptr);
+            return true;
+        }
+    char name[16];
+    CodePageName(codePage, name, sizeof name);
+    *in = iconv_open("UTF-16LE", name);
+    *out = iconv_open(name, "UTF-16LE");
+    if (*in == reinterpret_cast<iconv_t>(-1) || *out == reinterpret_cast<iconv_t>(-1) || count == 16) {
+        fprintf(stderr, "no converter for code page %u\n", codePage);
+        return false;
+    }
+    opened[count++] = {codePage, *in, *out};
+    return true;
+}
+
 } // namespace
 
 int ReadLetters(unsigned codePage, const unsigned char* bytes, int size, uint16_t* letters, LetterKind* kinds)
 {
-    char name[16];
-    CodePageName(codePage, name, sizeof name);
-    iconv_t in = iconv_open("UTF-16LE", name);
-    iconv_t out = iconv_open(name, "UTF-16LE");
-    if (in == reinterpret_cast<iconv_t>(-1) || out == reinterpret_cast<iconv_t>(-1)) {
-        fprintf(stderr, "no converter for code page %u\n", codePage);
+    iconv_t in, out;
+    if (!ConvertersFor(codePage, &in, &out))
         return -1;
-    }
     unsigned char wide[2 * LETTERS_MOST];
     unsigned char back[LETTERS_MOST * 4];
     int n = Convert(in, bytes, static_cast<size_t>(size), wide, sizeof wide);
     if (n >= 0 && Convert(out, wide, static_cast<size_t>(n), back, sizeof back) != size)
         n = -1;
-    iconv_close(in);
-    iconv_close(out);
     if (n < 0 || memcmp(back, bytes, static_cast<size_t>(size)) != 0)
         return -1;
     n /= 2;

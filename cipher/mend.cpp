@@ -49,7 +49,8 @@ enum : int {
     SPAN_SURE = 4,          // ... nor the blocks a change made anew, with the rest
     AHEAD = 10,             // how far a reading must lead to stand out
     AHEAD_DOUBLE_BYTE = 20, // ... where random bytes read as plausible ideographs
-    BLOCK_DECRYPTIONS = 1 << 16, // the cap on the work
+    WORK = 1 << 16,         // the cap on the work of a paste, in block decryptions
+    JUDGING = 32,           // the work of judging a form in one code page
     TRIMMED_MOST = 7,       // bytes lost at the ends: the length tells up to 7
     DEEPER = 2,             // trimmed bytes tried beyond the first reading that counts
 };
@@ -148,6 +149,7 @@ void StartNoteChoice(NoteChoice* choice)
     choice->rival = MEND_NONE;
     choice->capped = false;
     choice->forms = 0;
+    choice->work = WORK;
 }
 
 namespace {
@@ -166,7 +168,6 @@ struct Forms {
     int suffix;  // bytes still to add after it
     int cost;    // of the changes undone so far
     bool counts; // a reading that counts was found
-    int budget;  // block decryptions left
     unsigned char form[MEND_LONGEST_FORM];
     unsigned char plain[MEND_LONGEST_FORM];
 };
@@ -193,6 +194,7 @@ void Judge(Forms* f, int size)
 {
     NoteChoice* c = f->choice;
     const unsigned form = ++c->forms;
+    c->work -= JUDGING * f->count;
     int from = 0;
     while (from < size && from < f->size && f->form[from] == f->received[from])
         ++from;
@@ -248,7 +250,7 @@ void Try(Forms* f, int i, int j, const char* bytes, int cost)
         f->form[j] = static_cast<unsigned char>(*bytes++);
         if (j % 8 != 7)
             continue;
-        if (--f->budget < 0)
+        if (--f->choice->work < 0)
             return;
         unsigned char* block = f->plain + j - 7;
         CryptBlocks(block, f->form + j - 7, 1, CRYPT_DECRYPT);
@@ -269,7 +271,7 @@ void Try(Forms* f, int i, int j, const char* bytes, int cost)
 // choices for what stood next, or, at the end, the readings.
 void Next(Forms* f, int i, int j)
 {
-    if (f->budget < 0)
+    if (f->choice->work < 0)
         return;
     int* trim = f->prefix > 0 ? &f->prefix : i == f->size ? &f->suffix : nullptr;
     if (trim && *trim == 0) {
@@ -319,7 +321,6 @@ void ReadForms(NoteChoice* choice, const unsigned char* received, int size, cons
     f.home = homeCodePage;
     f.cost = 0;
     f.counts = false;
-    f.budget = BLOCK_DECRYPTIONS;
     // Fewer bytes lost is likelier: once a reading counts, a few more are
     // tried, for a likelier one of the same length.
     int countsAt = TRIMMED_MOST;
@@ -332,7 +333,7 @@ void ReadForms(NoteChoice* choice, const unsigned char* received, int size, cons
         if (f.counts && countsAt == TRIMMED_MOST)
             countsAt = trimmed;
     }
-    choice->capped |= f.budget < 0;
+    choice->capped = choice->work < 0;
 }
 
 NoteVerdict JudgeChoice(const NoteChoice* choice)

@@ -22,7 +22,8 @@ struct NoteChoice {
     int rival;           // the best total of a reading with other letters
     unsigned letters;    // a digest of the best reading's letters
     unsigned codePage;   // the code page of the best reading's note
-    bool capped;         // more forms than the cap: some were not tried
+    bool capped;         // more work than the cap: some forms were not tried
+    int work;            // what is left of the cap
     unsigned forms;      // forms judged
     unsigned bestForm;   // which of them the best reading is of
     unsigned rivalForm;  // and the best reading with other letters

@@ -1,0 +1,60 @@
+// The mend's worst case: a paste of 247 bytes, a third of them spaces and
+// line breaks, held in every single-byte code page that Decrypt reads a
+// paste in, under a key that reads none of its forms as a text, so that
+// each reading runs to the cap on the forms tried.
+#include <benchmark/benchmark.h>
+
+#include <stdio.h>
+
+#include <random>
+
+#include "blowfish.h"
+#include "mend.h"
+
+namespace {
+
+const unsigned kShownIn[] = {1252, 1250, 1251, 1253, 1254, 1255, 1256, 1257, 1258, 874};
+const unsigned kWesternNotes[] = {1252, 932, 936, 949, 950, 65001};
+
+void Mend_WorstCase(benchmark::State& state)
+{
+    const unsigned seed = static_cast<unsigned>(state.range(0));
+    std::mt19937 rng(seed);
+    unsigned char paste[256] = {};
+    int size = 0;
+    while (size < 247) {
+        const unsigned kind = rng() % 3;
+        if (kind == 0)
+            paste[size++] = ' ';
+        else if (kind == 1 && size < 246)
+            paste[size++] = '\r', paste[size++] = '\n';
+        else
+            paste[size++] = static_cast<unsigned char>(0x21 + rng() % 94);
+    }
+    unsigned char key[57] = {};
+    for (int i = 0; i < 16; ++i)
+        key[i] = static_cast<unsigned char>(0x21 + rng() % 94);
+    BlowfishSetup(key);
+    unsigned forms = 0;
+    bool capped = false;
+    for (auto _ : state) {
+        NoteChoice choice;
+        StartNoteChoice(&choice);
+        for (const unsigned page : kShownIn) {
+            if (page == 1252)
+                ReadForms(&choice, paste, size, kWesternNotes, 6, 1252);
+            else
+                ReadForms(&choice, paste, size, &page, 1, 1252);
+        }
+        benchmark::DoNotOptimize(JudgeChoice(&choice));
+        forms = choice.forms;
+        capped = choice.capped;
+    }
+    state.counters["forms"] = forms;
+    state.counters["capped"] = capped;
+}
+
+} // namespace
+
+BENCHMARK(Mend_WorstCase)->DenseRange(1, 5)->Unit(benchmark::kMillisecond);
+BENCHMARK_MAIN();
