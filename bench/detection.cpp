@@ -4,6 +4,9 @@
 // one character, and judged by CanBeText as Corvex.exe compiles it. Only
 // cipher texts shown whole (no zero byte) count, since only those are
 // decrypted whole. The same texts under the right key count false alarms.
+// Then the cipher texts that the measured ways of mail and chat change, so
+// changed, read as Decrypt reads a paste: how often the mistyped key is
+// warned of there, and how often the right key gives the text back.
 //   detection.exe [TEXTS [SEED]]     TEXTS a length class, 100000 unless given
 #include <windows.h>
 
@@ -16,7 +19,9 @@
 #include <vector>
 
 #include "app_state.h"
+#include "blowfish.h"
 #include "crypt_text.h"
+#include "read_note.h"
 #include "text_and_key_rules.h"
 
 namespace {
@@ -51,6 +56,45 @@ void Transform(const std::string& key, const unsigned char* input, unsigned char
     CryptText(out, input, k, mode);
 }
 
+// The cipher text as shown, as the measured ways carry it: each line break
+// as CR LF, each no-break space as a space, the ends trimmed.
+std::wstring Carried(const std::wstring& shown)
+{
+    std::wstring out;
+    for (size_t i = 0; i < shown.size(); ++i) {
+        if (shown[i] == L'\r' && i + 1 < shown.size() && shown[i + 1] == L'\n')
+            continue;
+        out += shown[i] == L'\r' || shown[i] == L'\n' ? L"\r\n" : std::wstring(1, shown[i] == 0xA0 ? L' ' : shown[i]);
+    }
+    const size_t first = out.find_first_not_of(L" \t\r\n");
+    return first == std::wstring::npos ? L"" : out.substr(first, out.find_last_not_of(L" \t\r\n") + 1 - first);
+}
+
+// Whether Decrypt shows a note for the paste under key with no warning, and
+// whether that note is text.
+bool ShownSilently(const std::string& key, const std::wstring& paste, UINT shownIn, const std::string& text,
+                   bool* right)
+{
+    unsigned char k[KEY_BUFFER_SIZE] = {};
+    memcpy(k, key.data(), key.size());
+    BlowfishSetup(k);
+    unsigned char note[INPUT_BUFFER_SIZE] = {};
+    UINT codePage = CP_ACP;
+    const NoteVerdict verdict = ReadPastedNote(paste.c_str(), static_cast<int>(paste.size()), note, &codePage);
+    if (verdict == NOTE_AS_PASTED) {
+        unsigned char bytes[INPUT_BUFFER_SIZE] = {};
+        const int n = WideCharToMultiByte(shownIn, 0, paste.c_str(), static_cast<int>(paste.size()),
+                                          reinterpret_cast<char*>(bytes), INPUT_BUFFER_SIZE - 1, NULL, NULL);
+        unsigned char out[OUTPUT_BUFFER_SIZE] = {};
+        CryptBlocks(out, bytes, (n + 7) / 8, CRYPT_DECRYPT);
+        memcpy(note, out, INPUT_BUFFER_SIZE);
+        if (n % 8 != 0 || !CanBeText(out, OUTPUT_WRITTEN_SIZE))
+            return *right = false;
+    }
+    *right = verdict <= NOTE_MENDED && text == reinterpret_cast<char*>(note) && codePage != 65001;
+    return verdict <= NOTE_MENDED;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -67,8 +111,13 @@ int main(int argc, char** argv)
         const char* name;
         int shortest, longest; // bytes of text
     } lengths[] = {{"1 block", 1, 8}, {"2 blocks", 9, 16}, {"3 to 8 blocks", 17, 64}};
+    // Cipher texts are shown in the Western code page where the system's has
+    // several bytes a character.
+    CPINFO info = {};
+    GetCPInfo(CP_ACP, &info);
+    const UINT shownIn = info.MaxCharSize > 1 ? 1252 : GetACP();
     for (const auto& length : lengths) {
-        int warned = 0, alarms = 0;
+        int warned = 0, alarms = 0, changed = 0, changedWarned = 0, mended = 0;
         for (int done = 0; done < texts;) {
             std::string key;
             for (int i = in(4, 20); i > 0; --i)
@@ -109,9 +158,24 @@ int main(int argc, char** argv)
                 typo[at] = static_cast<char>(in(0x21, 0x7E));
             Transform(typo, cipher, out, CRYPT_DECRYPT);
             warned += !CanBeText(out, OUTPUT_WRITTEN_SIZE);
+            // A tenth of them, as reading a paste takes longer.
+            if (done % 10 != 0)
+                continue;
+            WCHAR shown[OUTPUT_BUFFER_SIZE];
+            const int m = MultiByteToWideChar(shownIn, 0, reinterpret_cast<char*>(cipher), -1, shown, OUTPUT_BUFFER_SIZE);
+            const std::wstring carried = Carried(std::wstring(shown, m - 1));
+            if (carried == std::wstring(shown, m - 1))
+                continue;
+            bool right;
+            ++changed;
+            changedWarned += !ShownSilently(typo, carried, shownIn, text, &right);
+            ShownSilently(key, carried, shownIn, text, &right);
+            mended += right;
         }
         printf("  %-14s mistyped key warned of: %6.2f %% (%d of %d); right key warned of: %d\n", length.name,
                100.0 * warned / texts, warned, texts, alarms);
+        printf("  %-14s changed on the way: %d; mistyped key warned of: %6.2f %%; right key read right: %6.2f %%\n",
+               "", changed, 100.0 * changedWarned / changed, 100.0 * mended / changed);
     }
     return 0;
 }

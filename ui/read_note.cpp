@@ -14,6 +14,11 @@ NoteVerdict ReadNote(HWND dialog, int id, unsigned char* area, UINT* codePage)
 {
     WCHAR pasted[INPUT_BUFFER_SIZE + 1];
     const int n = GetWindowTextW(GetDlgItem(dialog, id), pasted, INPUT_BUFFER_SIZE + 1);
+    return ReadPastedNote(pasted, n, area, codePage);
+}
+
+NoteVerdict ReadPastedNote(const WCHAR* pasted, int n, unsigned char* area, UINT* codePage)
+{
     NoteChoice choice;
     StartNoteChoice(&choice);
     unsigned char bytes[INPUT_BUFFER_SIZE];

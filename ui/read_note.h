@@ -12,6 +12,8 @@
 // now. NOTE_MENDED puts the note into area, zero padded to
 // INPUT_BUFFER_SIZE bytes, and the code page of its letters into *codePage.
 NoteVerdict ReadNote(HWND dialog, int id, unsigned char* area, UINT* codePage);
+// ... the same of the n characters pasted.
+NoteVerdict ReadPastedNote(const WCHAR* pasted, int n, unsigned char* area, UINT* codePage);
 
 // Shows the zero-terminated note in control id, in the letters of codePage.
 void ShowNote(HWND dialog, int id, const unsigned char* note, UINT codePage);
