@@ -6,7 +6,9 @@
 
 #include <stdio.h>
 
+#include <algorithm>
 #include <random>
+#include <vector>
 
 #include "blowfish.h"
 #include "mend.h"
@@ -56,5 +58,9 @@ void Mend_WorstCase(benchmark::State& state)
 
 } // namespace
 
-BENCHMARK(Mend_WorstCase)->DenseRange(1, 5)->Unit(benchmark::kMillisecond);
+// The worst of five pastes is the figure; max over repetitions, too.
+BENCHMARK(Mend_WorstCase)
+    ->DenseRange(1, 5)
+    ->Unit(benchmark::kMillisecond)
+    ->ComputeStatistics("max", [](const std::vector<double>& v) { return *std::max_element(v.begin(), v.end()); });
 BENCHMARK_MAIN();

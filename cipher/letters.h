@@ -1,5 +1,7 @@
-// The engine's second platform call: what a text's bytes are as letters of
-// a code page. The mend judges decrypted bytes by their letters.
+// What a text's bytes are as letters of a code page: the mend judges
+// decrypted bytes by their letters. The program supplies ReadLetters, as
+// only the platform knows its code pages (ui/letters.cpp on Windows; the
+// native tests and benchmarks have a stand-in).
 #ifndef CORVANE_CIPHER_LETTERS_H
 #define CORVANE_CIPHER_LETTERS_H
 

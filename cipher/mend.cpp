@@ -50,7 +50,7 @@ enum : int {
     AHEAD = 10,             // how far a reading must lead to stand out
     AHEAD_DOUBLE_BYTE = 20, // ... where random bytes read as plausible ideographs
     WORK = 1 << 16,         // the cap on the work of a paste, in block decryptions
-    JUDGING = 32,           // the work of judging a form in one code page
+    JUDGING = 64,           // the work of judging a form in one code page
     TRIMMED_MOST = 7,       // bytes lost at the ends: the length tells up to 7
     DEEPER = 2,             // trimmed bytes tried beyond the first reading that counts
 };

@@ -10,12 +10,13 @@ include(${CMAKE_CURRENT_LIST_DIR}/cipher-flags.cmake)
 # does: built for size as it is, not for speed as the cipher is.
 set(CORVEX_SIZE_FLAGS -Oz -mno-accumulate-outgoing-args -mno-stack-arg-probe -Werror=frame-larger-than=4000
     -malign-data=abi)
-set_source_files_properties(cipher/letters_win.cpp PROPERTIES COMPILE_OPTIONS "${CORVEX_SIZE_FLAGS}")
+set_source_files_properties(ui/letters.cpp PROPERTIES COMPILE_OPTIONS "${CORVEX_SIZE_FLAGS}")
 set_source_files_properties(cipher/mend.cpp PROPERTIES COMPILE_OPTIONS "${CORVEX_SIZE_FLAGS};-fomit-frame-pointer")
 
 # Shared by Corvex.exe and the Wine tests, which run the same dialogs.
 add_library(corvex_ui OBJECT
     ui/app_state.cpp
+    ui/letters.cpp
     ui/text_and_key_rules.cpp
     ui/key_dialog.cpp
     ui/read_note.cpp

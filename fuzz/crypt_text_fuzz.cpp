@@ -47,6 +47,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     unsigned char* key = static_cast<unsigned char*>(calloc(kKeyArea, 1));
     unsigned char* input = static_cast<unsigned char*>(calloc(kInputArea, 1));
     unsigned char* output = static_cast<unsigned char*>(malloc(kOutputArea));
+    if (!key || !input || !output) {
+        // No room for this input: nothing to check.
+        free(key);
+        free(input);
+        free(output);
+        return 0;
+    }
     memcpy(key, data, keyLength);
     const size_t textLength = size - keyLength < kInputArea - 1 ? size - keyLength : kInputArea - 1;
     memcpy(input, data + keyLength, textLength);

@@ -66,3 +66,10 @@ for bits, suffix in (("x86-64, Release", ""), ("i686, as Corvex.exe", "32"))[:le
     c, o = (median[f"KeySchedule{suffix}/{e}"] / rounds * ghz for e in ("Corvane", "OpenSSL"))
     print(f"  key schedule: {c:.1f} cycles per round (OpenSSL {o:.1f})")
 PY
+
+# The mend's worst case, x86-64 Release: a paste whose readings all run to
+# the cap on the work, under every code page Decrypt reads one in.
+cmake --build --preset host-release --target mend_bench >/dev/null
+echo
+build/host-release/mend_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true 2>/dev/null |
+    grep -E '^(Benchmark|Mend_.*_max)'

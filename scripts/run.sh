@@ -37,9 +37,9 @@ trap stop_wine EXIT
 ensure_i386_exec
 start_xvfb
 ensure_prefix
-wine "$exe" >/dev/null 2>&1 </dev/null &
+CORVANE_RUN=$$ wine "$exe" >/dev/null 2>&1 </dev/null &
 # Wait for its main window, then save it once painted.
-if ! win=$(wait_window $! "Corvane v1.0" 900); then
+if ! win=$(wait_window $! CORVANE_RUN=$$ "Corvane v1.0" 900); then
     echo "Corvex.exe showed no window" >&2
     exit 1
 fi

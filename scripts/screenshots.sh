@@ -32,7 +32,8 @@ ensure_i386_exec
 start_xvfb
 ensure_prefix
 
-wine build/windows/Corvex.exe >/dev/null 2>&1 </dev/null &
+marker=CORVANE_SCREENSHOTS_RUN=$$
+CORVANE_SCREENSHOTS_RUN=$$ wine build/windows/Corvex.exe >/dev/null 2>&1 </dev/null &
 pid=$!
 # enter_key DIALOG KEY: types the key into the open key dialog, confirms it
 # with Enter, and waits for the dialog to close.
@@ -41,16 +42,16 @@ enter_key() {
     xdotool type --delay 30 "$2"
     xdotool key Return
     for _ in $(seq 300); do
-        wait_window "$pid" "Please Input Key!" 0 >/dev/null || break
+        wait_window "$pid" "$marker" "Please Input Key!" 0 >/dev/null || break
         sleep 0.5
     done
 }
-main=$(wait_window "$pid" "Corvane v1.0" 900) || { echo "Corvex.exe showed no window" >&2; exit 1; }
+main=$(wait_window "$pid" "$marker" "Corvane v1.0" 900) || { echo "Corvex.exe showed no window" >&2; exit 1; }
 # The input field has the focus; keys go to the window under the pointer.
 xdotool mousemove --window "$main" 40 40
 xdotool type --delay 30 "$text"
 xdotool key alt+a e # Action > Encrypt: the key is empty, so it is asked for
-dialog=$(wait_window "$pid" "Please Input Key!" 300) || { echo "no key dialog" >&2; exit 1; }
+dialog=$(wait_window "$pid" "$marker" "Please Input Key!" 300) || { echo "no key dialog" >&2; exit 1; }
 xdotool mousemove --window "$dialog" 10 10
 xdotool type --delay 30 "$key"
 save_windows "$dir/key-dialog.png" "$main" "$dialog"
@@ -60,19 +61,19 @@ save_windows "$dir/main-window.png" "$main"
 xdotool key ctrl+a
 xdotool type --delay 30 "$cut_text"
 xdotool key alt+a e
-warning=$(wait_window "$pid" "Corvex" 300) || { echo "no warning" >&2; exit 1; }
+warning=$(wait_window "$pid" "$marker" "Corvex" 300) || { echo "no warning" >&2; exit 1; }
 save_windows "$dir/warning.png" "$main" "$warning"
 xdotool key Return
 # A Cyrillic key, which code page 1252 cannot hold: Key > Input Key, then a
 # paste (xclip serves the clipboard for one paste).
 xdotool key alt+k i
-dialog=$(wait_window "$pid" "Please Input Key!" 300) || { echo "no key dialog" >&2; exit 1; }
+dialog=$(wait_window "$pid" "$marker" "Please Input Key!" 300) || { echo "no key dialog" >&2; exit 1; }
 xdotool mousemove --window "$dialog" 10 10
 printf '%s' "ключ" | timeout 60 xclip -selection clipboard -loops 1 &
 sleep 1
 xdotool key ctrl+v
 xdotool key Return
-question=$(wait_window "$pid" "Corvex" 300) || { echo "no question" >&2; exit 1; }
+question=$(wait_window "$pid" "$marker" "Corvex" 300) || { echo "no question" >&2; exit 1; }
 save_windows "$dir/key-warning.png" "$main" "$dialog" "$question"
 # No: type the right key instead. Encrypt the text again, copy its cipher
 # text from "Output String" as the README says (right-click, Select All,
@@ -94,8 +95,8 @@ xdotool key c
 xdotool mousemove --window "$main" 230 90 click 1
 xdotool key ctrl+a ctrl+v
 xdotool key alt+k i
-dialog=$(wait_window "$pid" "Please Input Key!" 300) || { echo "no key dialog" >&2; exit 1; }
+dialog=$(wait_window "$pid" "$marker" "Please Input Key!" 300) || { echo "no key dialog" >&2; exit 1; }
 enter_key "$dialog" "${key%?}z"
 xdotool key alt+a d
-warning=$(wait_window "$pid" "Corvex" 300) || { echo "no warning after Decrypt" >&2; exit 1; }
+warning=$(wait_window "$pid" "$marker" "Corvex" 300) || { echo "no warning after Decrypt" >&2; exit 1; }
 save_windows "$dir/wrong-key.png" "$main" "$warning"

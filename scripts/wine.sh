@@ -154,17 +154,34 @@ stop_xvfb() {
     XVFB_PID=
 }
 
-# wait_window PID CAPTION SECONDS: prints the X window id of the window
-# with that caption that the Wine process PID shows, once it is mapped; a
-# window of another process with the same caption does not count. Fails
-# when PID ends or SECONDS pass first.
+# A run's processes carry a marker, NAME=VALUE, in their environment: Wine
+# passes it on to the processes a program starts, and where `wine` hands
+# the program to start.exe (Debian 13's qemu), its window is shown by a
+# process other than the one launched.
+marked() {
+    tr '\0' '\n' <"/proc/$1/environ" 2>/dev/null | grep -qxF "$2"
+}
+
+# marked_pids MARKER: the processes of that run.
+marked_pids() {
+    local p
+    for p in /proc/[0-9]*; do
+        marked "${p#/proc/}" "$1" && echo "${p#/proc/}"
+    done
+}
+
+# wait_window PID MARKER CAPTION SECONDS: prints the X window id of the
+# window with that caption that a process of the run started as PID shows,
+# once it is mapped; a window of another run with the same caption does not
+# count. Fails when the run ends or SECONDS pass first.
 wait_window() {
-    local pid=$1 caption=$2 id
-    for _ in $(seq 0 $(($3 * 4))); do
-        kill -0 "$pid" 2>/dev/null || return 1
+    local pid=$1 marker=$2 caption=$3 id shower
+    for _ in $(seq 0 $(($4 * 4))); do
+        kill -0 "$pid" 2>/dev/null || [ -n "$(marked_pids "$marker")" ] || return 1
         for id in $(xwininfo -root -children 2>/dev/null |
                     awk -v c="\"$caption\"" 'index($0, c) && !/\(has no name\)/ {print $1}'); do
-            if xprop -id "$id" _NET_WM_PID 2>/dev/null | grep -qx "_NET_WM_PID(CARDINAL) = $pid" &&
+            shower=$(xprop -id "$id" _NET_WM_PID 2>/dev/null | sed -n 's/^_NET_WM_PID(CARDINAL) = //p')
+            if [ -n "$shower" ] && marked "$shower" "$marker" &&
                xwininfo -id "$id" 2>/dev/null | grep -q 'Map State: IsViewable'; then
                 echo "$id"
                 return 0
@@ -173,6 +190,14 @@ wait_window() {
         sleep 0.25
     done
     return 1
+}
+
+# stop_marked MARKER: ends every process of that run.
+stop_marked() {
+    local p
+    for p in $(marked_pids "$1"); do
+        kill "$p" 2>/dev/null
+    done
 }
 
 # Starts a persistent wineserver with the prefix's services up, so ctest's
@@ -185,8 +210,8 @@ start_wineserver() {
     # The first process starts the services and the desktop, and its window
     # shows only after them. By its path, so that this process is notepad
     # itself, not start.exe.
-    "$WINE64" "$WINEPREFIX/drive_c/windows/system32/notepad.exe" >/dev/null 2>&1 </dev/null 9>&- &
-    if ! wait_window $! "Untitled - Notepad" 900 >/dev/null; then
+    CORVANE_DESKTOP_RUN=$$ "$WINE64" "$WINEPREFIX/drive_c/windows/system32/notepad.exe" >/dev/null 2>&1 </dev/null 9>&- &
+    if ! wait_window $! CORVANE_DESKTOP_RUN=$$ "Untitled - Notepad" 900 >/dev/null; then
         echo "Wine's services and desktop did not come up within 900 s." >&2
         return 1
     fi

@@ -11,11 +11,13 @@ exe=$1
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 
-WINEDEBUG=+loaddll wine "$exe" 2>"$log" >/dev/null </dev/null &
+marker=CORVANE_COMCTL6_RUN=$$
+CORVANE_COMCTL6_RUN=$$ WINEDEBUG=+loaddll wine "$exe" 2>"$log" >/dev/null </dev/null &
 pid=$!
 # Its own main window, not another test's: then every DLL it needs is loaded.
 shown=
-wait_window "$pid" "Corvane v1.0" 600 >/dev/null && shown=yes
+wait_window "$pid" "$marker" "Corvane v1.0" 600 >/dev/null && shown=yes
+stop_marked "$marker"
 kill "$pid" 2>/dev/null
 wait "$pid" 2>/dev/null
 
