@@ -73,7 +73,7 @@ std::wstring Carried(const std::wstring& shown)
 // Whether Decrypt shows a note for the paste under key with no warning, and
 // whether that note is text.
 bool ShownSilently(const std::string& key, const std::wstring& paste, UINT shownIn, const std::string& text,
-                   bool* right)
+                   bool* right, bool* mended = nullptr)
 {
     unsigned char k[KEY_BUFFER_SIZE] = {};
     memcpy(k, key.data(), key.size());
@@ -81,6 +81,8 @@ bool ShownSilently(const std::string& key, const std::wstring& paste, UINT shown
     unsigned char note[INPUT_BUFFER_SIZE] = {};
     UINT codePage = CP_ACP;
     const NoteVerdict verdict = ReadPastedNote(paste.c_str(), static_cast<int>(paste.size()), note, &codePage);
+    if (mended)
+        *mended = verdict == NOTE_MENDED;
     if (verdict == NOTE_AS_PASTED) {
         unsigned char bytes[INPUT_BUFFER_SIZE] = {};
         const int n = WideCharToMultiByte(shownIn, 0, paste.c_str(), static_cast<int>(paste.size()),
@@ -117,7 +119,7 @@ int main(int argc, char** argv)
     GetCPInfo(CP_ACP, &info);
     const UINT shownIn = info.MaxCharSize > 1 ? 1252 : GetACP();
     for (const auto& length : lengths) {
-        int warned = 0, alarms = 0, changed = 0, changedWarned = 0, mended = 0;
+        int warned = 0, alarms = 0, changed = 0, changedWarned = 0, mended = 0, wrong = 0, wrongMended = 0;
         for (int done = 0; done < texts;) {
             std::string key;
             for (int i = in(4, 20); i > 0; --i)
@@ -169,13 +171,17 @@ int main(int argc, char** argv)
             bool right;
             ++changed;
             changedWarned += !ShownSilently(typo, carried, shownIn, text, &right);
-            ShownSilently(key, carried, shownIn, text, &right);
+            bool byMend;
+            const bool silent = ShownSilently(key, carried, shownIn, text, &right, &byMend);
             mended += right;
+            wrong += silent && !right;
+            wrongMended += silent && !right && byMend;
         }
         printf("  %-14s mistyped key warned of: %6.2f %% (%d of %d); right key warned of: %d\n", length.name,
                100.0 * warned / texts, warned, texts, alarms);
-        printf("  %-14s changed on the way: %d; mistyped key warned of: %6.2f %%; right key read right: %6.2f %%\n",
-               "", changed, 100.0 * changedWarned / changed, 100.0 * mended / changed);
+        printf("  %-14s changed on the way: %d; mistyped key warned of: %6.2f %%; right key read right: %6.2f %%, "
+               "wrong with no warning: %d (%d of them mended, the rest as pasted, as before)\n",
+               "", changed, 100.0 * changedWarned / changed, 100.0 * mended / changed, wrong, wrongMended);
     }
     return 0;
 }

@@ -5,6 +5,7 @@
 
 #include <string.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -165,6 +166,13 @@ TEST(Module, IconGroupHasOne24By24EightBitImage)
     EXPECT_EQ(h.biHeight, 48); // image and mask
     EXPECT_EQ(h.biBitCount, 8);
     EXPECT_EQ(h.biCompression, DWORD(BI_RGB));
+    // The colour table lists only the colours used, and every pixel names
+    // one of them: the image's bytes follow the table at once.
+    ASSERT_GT(h.biClrUsed, 0u);
+    ASSERT_LE(h.biClrUsed, 256u);
+    const BYTE* pixels = dib + h.biSize + 4 * h.biClrUsed;
+    ASSERT_EQ(bytes, h.biSize + 4 * h.biClrUsed + 24 * 24 + 4 * 24); // 8-bit rows, then 1-bit mask rows of 4 bytes
+    EXPECT_LT(*std::max_element(pixels, pixels + 24 * 24), h.biClrUsed);
 
     // The platform makes an icon of it.
     HICON icon = LoadIconA(m, "ICON_0");
