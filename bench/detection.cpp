@@ -20,6 +20,7 @@
 
 #include "app_state.h"
 #include "blowfish.h"
+#include "carried.h"
 #include "crypt_text.h"
 #include "read_note.h"
 #include "text_and_key_rules.h"
@@ -54,20 +55,6 @@ void Transform(const std::string& key, const unsigned char* input, unsigned char
     memcpy(k, key.data(), key.size());
     memset(out, 0, OUTPUT_BUFFER_SIZE);
     CryptText(out, input, k, mode);
-}
-
-// The cipher text as shown, as the measured ways carry it: each line break
-// as CR LF, each no-break space as a space, the ends trimmed.
-std::wstring Carried(const std::wstring& shown)
-{
-    std::wstring out;
-    for (size_t i = 0; i < shown.size(); ++i) {
-        if (shown[i] == L'\r' && i + 1 < shown.size() && shown[i + 1] == L'\n')
-            continue;
-        out += shown[i] == L'\r' || shown[i] == L'\n' ? L"\r\n" : std::wstring(1, shown[i] == 0xA0 ? L' ' : shown[i]);
-    }
-    const size_t first = out.find_first_not_of(L" \t\r\n");
-    return first == std::wstring::npos ? L"" : out.substr(first, out.find_last_not_of(L" \t\r\n") + 1 - first);
 }
 
 // Whether Decrypt shows a note for the paste under key with no warning, and

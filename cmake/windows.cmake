@@ -60,4 +60,5 @@ target_link_libraries(Corvex PRIVATE corvane_cipher kernel32 user32 comctl32 gcc
 # (scripts/detection.sh runs it under each code page).
 add_executable(detection_bench bench/detection.cpp)
 target_link_libraries(detection_bench PRIVATE corvex_ui user32 comctl32)
+target_include_directories(detection_bench PRIVATE tests/ui)
 target_link_options(detection_bench PRIVATE -static)

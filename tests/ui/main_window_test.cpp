@@ -10,6 +10,7 @@
 #include <random>
 
 #include "app_state.h"
+#include "carried.h"
 #include "driver.h"
 #include "main_window.h"
 #include "resource.h"
@@ -97,21 +98,6 @@ std::string Narrow(UINT cp, const std::wstring& text)
 std::wstring ShownUnder(UINT cp, const std::string& cipher)
 {
     return Wide(MultiByteCodePage(cp) ? 1252 : cp, cipher);
-}
-
-// A cipher text as the measured ways carry it: each line break as CR LF, as
-// a copy on Windows writes what came as a CR, an LF or both; each no-break
-// space as a space; the spaces and line breaks at its ends trimmed.
-std::wstring Carried(const std::wstring& shown)
-{
-    std::wstring out;
-    for (size_t i = 0; i < shown.size(); ++i) {
-        if (shown[i] == L'\r' && i + 1 < shown.size() && shown[i + 1] == L'\n')
-            continue;
-        out += shown[i] == L'\r' || shown[i] == L'\n' ? L"\r\n" : std::wstring(1, shown[i] == L'\xA0' ? L' ' : shown[i]);
-    }
-    const size_t first = out.find_first_not_of(L" \t\r\n");
-    return first == std::wstring::npos ? L"" : out.substr(first, out.find_last_not_of(L" \t\r\n") + 1 - first);
 }
 
 // The warning a command left, shown or about to be, dismissed; or "".
