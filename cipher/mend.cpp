@@ -123,7 +123,9 @@ static int JudgeNote(const unsigned char* note, int size, unsigned codePage, uns
         const unsigned c = chars[i];
         hash = (hash ^ c) * 16777619u;
         int now = kinds[i];
-        if (c == ' ' || (c == '\r' && chars[i + 1] == '\n' && ++i))
+        if (c == '\r' && chars[i + 1] == '\n')
+            ++i, now = CLASS_SPACE;
+        else if (c == ' ')
             now = CLASS_SPACE;
         score += kFollows[previous][now];
         if (now >= LETTER_LOWER && now <= LETTER_CASELESS) {
