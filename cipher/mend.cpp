@@ -49,7 +49,7 @@ enum : int {
     SPAN_SURE = 4,          // ... nor the blocks a change made anew, with the rest
     AHEAD = 10,             // how far a reading must lead to stand out
     AHEAD_DOUBLE_BYTE = 20, // ... where random bytes read as plausible ideographs
-    WORK = 1 << 16,         // the cap on the work of a paste, in block decryptions
+    WORK = 1 << 14,         // the cap on the work of a reading, in block decryptions
     JUDGING = 64,           // the work of judging a form in one code page
     TRIMMED_MOST = 7,       // bytes lost at the ends: the length tells up to 7
     DEEPER = 2,             // trimmed bytes tried beyond the first reading that counts
@@ -57,7 +57,7 @@ enum : int {
 
 static const unsigned UTF8 = 65001;
 
-// What a byte of the paste may have been, the byte itself first: a line
+// What a byte of the paste may have been, besides the byte itself: a line
 // break a CR, an LF, a CR LF, or nothing where plain-text mail wrapped a
 // line after a space; a space a no-break space. Then the bytes a way may
 // have lost at either end.
@@ -151,7 +151,6 @@ void StartNoteChoice(NoteChoice* choice)
     choice->rival = MEND_NONE;
     choice->capped = false;
     choice->forms = 0;
-    choice->work = WORK;
 }
 
 namespace {
@@ -299,11 +298,15 @@ void Next(Forms* f, int i, int j)
             choices = kSpaces;
         }
     }
+    // The paste's own bytes first, so that the paste as it came is judged
+    // before the cap can end the search.
+    if (!trim)
+        Try(f, next, j, pasted, 0);
     for (; *choices; ++choices) {
         // Nothing, only where a line was wrapped after a space.
-        if (**choices == 0 && (i == 0 || f->received[i - 1] != ' '))
+        if (!trim && (Same(*choices, pasted) || (**choices == 0 && (i == 0 || f->received[i - 1] != ' '))))
             continue;
-        Try(f, next, j, *choices, trim ? TRIMMED_BYTE : Same(*choices, pasted) ? 0 : CHANGED_TOKEN);
+        Try(f, next, j, *choices, trim ? TRIMMED_BYTE : CHANGED_TOKEN);
     }
     if (trim)
         ++*trim;
@@ -314,6 +317,9 @@ void Next(Forms* f, int i, int j)
 void ReadForms(NoteChoice* choice, const unsigned char* received, int size, const unsigned* codePages, int count,
                unsigned homeCodePage)
 {
+    // Each reading has the whole cap: one that ends at it leaves the
+    // others theirs, the paste as it came first among them.
+    choice->work = WORK;
     Forms f;
     f.choice = choice;
     f.received = received;
@@ -335,19 +341,25 @@ void ReadForms(NoteChoice* choice, const unsigned char* received, int size, cons
         if (f.counts && countsAt == TRIMMED_MOST)
             countsAt = trimmed;
     }
-    choice->capped = choice->work < 0;
+    choice->capped |= choice->work < 0;
 }
 
 NoteVerdict JudgeChoice(const NoteChoice* choice)
 {
-    if (choice->plain != MEND_NONE && choice->best - choice->plain < AHEAD)
+    const bool plain = choice->plain != MEND_NONE;
+    if (plain && choice->best - choice->plain < AHEAD)
         return NOTE_AS_PASTED;
-    if (choice->capped || choice->best == MEND_NONE)
-        return NOTE_DOUBT;
-    // Random bytes read as plausible ideographs in a double-byte code page:
-    // a reading there must lead further.
-    const bool doubleByte = choice->codePage >= 932 && choice->codePage <= 950;
-    if (choice->best - choice->rival >= (doubleByte ? AHEAD_DOUBLE_BYTE : AHEAD))
-        return NOTE_MENDED;
-    return choice->bestForm == choice->rivalForm ? NOTE_LETTERS : NOTE_DOUBT;
+    if (!choice->capped && choice->best != MEND_NONE) {
+        // Random bytes read as plausible ideographs in a double-byte code
+        // page: a reading there must lead further.
+        const bool doubleByte = choice->codePage >= 932 && choice->codePage <= 950;
+        if (choice->best - choice->rival >= (doubleByte ? AHEAD_DOUBLE_BYTE : AHEAD))
+            return NOTE_MENDED;
+        if (choice->bestForm == choice->rivalForm)
+            return NOTE_LETTERS;
+    }
+    // No form stands out, or not all were tried: the paste as it came, if
+    // it reads as a text, as earlier versions showed it, with their
+    // warnings.
+    return plain ? NOTE_AS_PASTED : NOTE_DOUBT;
 }
