@@ -169,6 +169,7 @@ struct Forms {
     int suffix;  // bytes still to add after it
     int cost;    // of the changes undone so far
     bool counts; // a reading that counts was found
+    int work;    // what is left of the cap
     unsigned char form[MEND_LONGEST_FORM];
     unsigned char plain[MEND_LONGEST_FORM];
 };
@@ -195,7 +196,7 @@ void Judge(Forms* f, int size)
 {
     NoteChoice* c = f->choice;
     const unsigned form = ++c->forms;
-    c->work -= JUDGING * f->count;
+    f->work -= JUDGING * f->count;
     int from = 0;
     while (from < size && from < f->size && f->form[from] == f->received[from])
         ++from;
@@ -251,7 +252,7 @@ void Try(Forms* f, int i, int j, const char* bytes, int cost)
         f->form[j] = static_cast<unsigned char>(*bytes++);
         if (j % 8 != 7)
             continue;
-        if (--f->choice->work < 0)
+        if (--f->work < 0)
             return;
         unsigned char* block = f->plain + j - 7;
         CryptBlocks(block, f->form + j - 7, 1, CRYPT_DECRYPT);
@@ -272,7 +273,7 @@ void Try(Forms* f, int i, int j, const char* bytes, int cost)
 // choices for what stood next, or, at the end, the readings.
 void Next(Forms* f, int i, int j)
 {
-    if (f->choice->work < 0)
+    if (f->work < 0)
         return;
     int* trim = f->prefix > 0 ? &f->prefix : i == f->size ? &f->suffix : nullptr;
     if (trim && *trim == 0) {
@@ -317,10 +318,10 @@ void Next(Forms* f, int i, int j)
 void ReadForms(NoteChoice* choice, const unsigned char* received, int size, const unsigned* codePages, int count,
                unsigned homeCodePage)
 {
+    Forms f;
     // Each reading has the whole cap: one that ends at it leaves the
     // others theirs, the paste as it came first among them.
-    choice->work = WORK;
-    Forms f;
+    f.work = WORK;
     f.choice = choice;
     f.received = received;
     f.size = size;
@@ -341,7 +342,7 @@ void ReadForms(NoteChoice* choice, const unsigned char* received, int size, cons
         if (f.counts && countsAt == TRIMMED_MOST)
             countsAt = trimmed;
     }
-    choice->capped |= choice->work < 0;
+    choice->capped |= f.work < 0;
 }
 
 NoteVerdict JudgeChoice(const NoteChoice* choice)

@@ -23,7 +23,6 @@ struct NoteChoice {
     unsigned letters;    // a digest of the best reading's letters
     unsigned codePage;   // the code page of the best reading's note
     bool capped;         // more work than the cap: some forms were not tried
-    int work;            // what is left of the cap of the reading under way
     unsigned forms;      // forms judged
     unsigned bestForm;   // which of them the best reading is of
     unsigned rivalForm;  // and the best reading with other letters
