@@ -187,11 +187,12 @@ int ScoreFrom(const unsigned char* plain, int from, int size, unsigned page)
 }
 
 // Reads the form of size bytes in each code page. A reading other than the
-// plain one counts only if its letters alone are likely a text: those of
-// the blocks a change undone made anew, where the form and the paste
-// differ (the whole note, where it only dropped bytes of the paste), the
-// more so the unlikelier the changes are, as more forms are tried for them.
-// The rest of a note, read right, proves nothing of them.
+// plain one counts only if its letters are likely a text on their own:
+// those from the first block where the form and the paste differ, which a
+// change undone made anew, to the end (the whole note, where it only
+// dropped bytes of the paste), and the whole note too, the more so the
+// unlikelier the changes are, as more forms are tried for them. The blocks
+// before, read right, prove nothing of them.
 void Judge(Forms* f, int size)
 {
     NoteChoice* c = f->choice;
