@@ -174,23 +174,24 @@ struct Forms {
     unsigned char plain[MEND_LONGEST_FORM];
 };
 
-// The score of a note's bytes from a block on, or MEND_NONE: the block may
-// begin inside a character of several bytes, so a few bytes fewer are
-// tried too.
-int ScoreFrom(const unsigned char* plain, int from, int size, unsigned page)
+// The score of a note's bytes from a block on to the block end to, or
+// MEND_NONE: the blocks may begin or end inside a character of several
+// bytes, so a few bytes fewer are tried at the start, and the bytes to the
+// end of the note.
+int ScoreFrom(const unsigned char* plain, int from, int to, int size, unsigned page)
 {
     unsigned digest;
     int score = MEND_NONE;
-    for (int skip = 0; skip < 4 && score == MEND_NONE; ++skip)
-        score = JudgeNote(plain + from + skip, size - from - skip, page, &digest);
+    for (int t = 0; t < 8 && score == MEND_NONE; ++t)
+        score = JudgeNote(plain + from + t % 4, (t < 4 ? to : size) - from - t % 4, page, &digest);
     return score;
 }
 
 // Reads the form of size bytes in each code page. A reading other than the
 // plain one counts only if its letters are likely a text on their own:
-// those from the first block where the form and the paste differ, which a
-// change undone made anew, to the end (the whole note, where it only
-// dropped bytes of the paste), and the whole note too, the more so the
+// those of the blocks from the first to the last where the form and the
+// paste differ, which a change undone made anew (the whole note, where it
+// only dropped bytes of the paste), and the whole note too, the more so the
 // unlikelier the changes are, as more forms are tried for them. The blocks
 // before, read right, prove nothing of them.
 void Judge(Forms* f, int size)
@@ -201,12 +202,18 @@ void Judge(Forms* f, int size)
     int from = 0;
     while (from < size && from < f->size && f->form[from] == f->received[from])
         ++from;
+    // Where only a space was taken for another, the blocks after it are
+    // the paste's own too.
+    int to = size;
+    if (size == f->size)
+        while (to > from && f->form[to - 1] == f->received[to - 1])
+            --to;
     for (int k = 0; k < f->count; ++k) {
         unsigned digest;
         const unsigned page = f->codePages[k];
         const int score = JudgeNote(f->plain, size, page, &digest);
         const bool plain = f->cost == 0 && page == f->home;
-        const int own = f->cost == 0 || from == 0 || from == size ? score : ScoreFrom(f->plain, from & ~7, size, page);
+        const int own = f->cost == 0 || from == 0 || from == size ? score : ScoreFrom(f->plain, from & ~7, (to + 7) & ~7, size, page);
         if (score == MEND_NONE || (!plain && (own == MEND_NONE || own - f->cost < SPAN_SURE || score - f->cost < SURE_ON_ITS_OWN)))
             continue;
         const int total = score - f->cost + (page == f->home ? HOME : 0);

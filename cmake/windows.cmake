@@ -3,7 +3,7 @@ enable_language(RC)
 
 include(${CMAKE_CURRENT_LIST_DIR}/cipher-flags.cmake)
 
-# The front end is built for size (the build type's -Os), with the same
+# The front end is built for size (-Oz, over the build type's -Os), with the same
 # CORVEX_CXX_FLAGS as the engine.
 
 # The mend and the reading of letters run once a command, as the front end
@@ -11,7 +11,8 @@ include(${CMAKE_CURRENT_LIST_DIR}/cipher-flags.cmake)
 set(CORVEX_SIZE_FLAGS -Oz -mno-accumulate-outgoing-args -mno-stack-arg-probe -Werror=frame-larger-than=4000
     -malign-data=abi)
 set_source_files_properties(ui/letters.cpp PROPERTIES COMPILE_OPTIONS "${CORVEX_SIZE_FLAGS}")
-set_source_files_properties(cipher/mend.cpp PROPERTIES COMPILE_OPTIONS "${CORVEX_SIZE_FLAGS};-fomit-frame-pointer")
+set_source_files_properties(cipher/mend.cpp PROPERTIES COMPILE_OPTIONS
+    "${CORVEX_SIZE_FLAGS};-fomit-frame-pointer;-fno-tree-loop-optimize")
 
 # Shared by Corvex.exe and the Wine tests, which run the same dialogs.
 add_library(corvex_ui OBJECT
@@ -27,7 +28,7 @@ target_link_libraries(corvex_ui PUBLIC corvane_cipher)
 # For size: arguments pushed rather than stored, which needs no stack probes
 # (none is wanted: every frame stays under a page, and the build fails
 # otherwise), and texts at the alignment the ABI asks, not 32 bytes.
-target_compile_options(corvex_ui PRIVATE ${CORVEX_CXX_FLAGS}
+target_compile_options(corvex_ui PRIVATE ${CORVEX_CXX_FLAGS} -Oz
     -mno-accumulate-outgoing-args -mno-stack-arg-probe -Werror=frame-larger-than=4000
     -malign-data=abi -Wall -Wextra -Werror=switch)
 # wincrypt.h has macros of its own named CRYPT_ENCRYPT and CRYPT_DECRYPT.
