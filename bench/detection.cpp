@@ -80,7 +80,13 @@ bool ShownSilently(const std::string& key, const std::wstring& paste, UINT shown
         if (n % 8 != 0 || !CanBeText(out, OUTPUT_WRITTEN_SIZE))
             return *right = false;
     }
-    *right = verdict <= NOTE_MENDED && text == reinterpret_cast<char*>(note) && codePage != 65001;
+    // Right where the characters shown are those typed: a mended note is
+    // shown in the letters of its own code page.
+    auto shown = [](UINT page, const char* bytes) {
+        WCHAR chars[OUTPUT_BUFFER_SIZE];
+        return std::wstring(chars, MultiByteToWideChar(page, 0, bytes, -1, chars, OUTPUT_BUFFER_SIZE));
+    };
+    *right = verdict <= NOTE_MENDED && shown(codePage, reinterpret_cast<char*>(note)) == shown(CP_ACP, text.c_str());
     return verdict <= NOTE_MENDED;
 }
 

@@ -178,7 +178,7 @@ struct Forms {
 // MEND_NONE: the blocks may begin or end inside a character of several
 // bytes, so a few bytes fewer are tried at the start, and the bytes to the
 // end of the note.
-int ScoreFrom(const unsigned char* plain, int from, int to, int size, unsigned page)
+int SpanScore(const unsigned char* plain, int from, int to, int size, unsigned page)
 {
     unsigned digest;
     int score = MEND_NONE;
@@ -213,7 +213,7 @@ void Judge(Forms* f, int size)
         const unsigned page = f->codePages[k];
         const int score = JudgeNote(f->plain, size, page, &digest);
         const bool plain = f->cost == 0 && page == f->home;
-        const int own = f->cost == 0 || from == 0 || from == size ? score : ScoreFrom(f->plain, from & ~7, (to + 7) & ~7, size, page);
+        const int own = f->cost == 0 || from == 0 || from == size ? score : SpanScore(f->plain, from & ~7, (to + 7) & ~7, size, page);
         if (score == MEND_NONE || (!plain && (own == MEND_NONE || own - f->cost < SPAN_SURE || score - f->cost < SURE_ON_ITS_OWN)))
             continue;
         const int total = score - f->cost + (page == f->home ? HOME : 0);

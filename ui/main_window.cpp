@@ -131,7 +131,8 @@ static NoteVerdict ShowCipherTextAfterAPaste(HWND dialog)
 }
 
 // Why the text of length bytes, read as input says, will not come back as
-// it stands in the field, if it will not (back: Decrypt would show it);
+// it stands in the field, if it will not (back: how Decrypt would read
+// its cipher text pasted, NOTE_MENDED only where that is the text);
 // whatToDo is set to the cure. The first reason that holds is given: the
 // text's own, then what became of its cipher text, pasted and decrypted.
 static const char* EncryptWarning(FieldRead input, int length, NoteVerdict back, const char** whatToDo)
@@ -224,7 +225,8 @@ static void RunCrypt(HWND dialog, CryptMode mode)
         }
     } else {
         // Without a reading that stands out, the bytes as pasted are shown
-        // as before, and warned of.
+        // as before, and warned of: in the ANSI code page, as
+        // SetDlgItemTextA converted them.
         UINT codePage = CP_ACP;
         const NoteVerdict note = length > 0 ? ReadNote(dialog, IDC_INPUT, OutputBuffer, &codePage) : NOTE_AS_PASTED;
         ShowNote(dialog, IDC_OUTPUT, OutputBuffer, codePage);

@@ -23,9 +23,10 @@ NoteVerdict ReadPastedNote(const WCHAR* pasted, int n, unsigned char* area, UINT
     StartNoteChoice(&choice);
     unsigned char bytes[INPUT_BUFFER_SIZE];
     // The system's own code page first, once: on a double-byte one, earlier
-    // versions showed cipher texts in its letters; never in UTF-8's, as
-    // most cipher texts are not UTF-8. Over 255 characters is not a cipher
-    // text alone.
+    // versions showed cipher texts in its letters; never in UTF-8's, which
+    // no version showed them in (and where Windows refuses HeldIn's
+    // WC_NO_BEST_FIT_CHARS, as Microsoft's WideCharToMultiByte page says;
+    // Wine takes it). Over 255 characters is not a cipher text alone.
     const unsigned home = GetACP();
     for (int i = -1; i < static_cast<int>(sizeof kShownIn / sizeof *kShownIn) && n < INPUT_BUFFER_SIZE; ++i) {
         const unsigned page = i < 0 ? home : kShownIn[i];
