@@ -36,10 +36,13 @@ static const signed char kFollows[CLASSES + 1][CLASSES] = {
 enum : int {
     PADDING_BYTE = 8,       // a zero byte of padding: 1 in 256 for random bytes
     NO_PADDING = -3,        // 1 text in 8 fills its last block
-    ASCII_BLOCK = 8,        // a block of ASCII alone: 1 in 256 for random bytes
     OTHER_SCRIPT = -6,      // a letter of another script than the one before it
     EXTENDED_LATIN = -2,    // a Latin letter beyond ASCII: most of random bytes' letters
     RARE = -6,              // a character outside a double-byte code page's common set
+    COMMON = 2,             // ... and one in it
+    ASCII_EIGHTHS = 8,      // a byte of a note in ASCII alone, in eighths of a bit:
+                            // half of random bytes are ASCII
+    SIGN_EIGHTHS = 11,      // ... of a code of signs, which has no words: 98 in 256
     UTF8_SEQUENCE = 6,      // a valid sequence of several bytes: seldom by chance
     HOME = 30,              // a note in the receiver's own code page: others
                             // read random signs as plausible letters too
@@ -80,21 +83,23 @@ static const CommonSet kCommonSets[] = {
     {950, 0xA1, 0xC6, 0x40}, // Big5's frequently used characters
 };
 
-// How many of the n bytes' double-byte characters lie outside the common
-// set; a lead byte outside it counts alone, as 932's half-width kana do.
-static int RareCharacters(const unsigned char* bytes, int n, unsigned codePage)
+// The score of the n bytes' double-byte characters: one in the common set
+// is likelier in a note than in random bytes, one outside it far less; a
+// lead byte outside it counts alone, as 932's half-width kana do.
+static int CommonCharacters(const unsigned char* bytes, int n, unsigned codePage)
 {
-    int rare = 0;
+    int score = 0;
     for (const CommonSet& set : kCommonSets)
         for (int i = 0; i < n && set.codePage == codePage; ++i)
             if (bytes[i] >= 0x81)
-                rare += bytes[i] < set.leadFirst || bytes[i] > set.leadLast || bytes[++i] < set.trailFirst;
-    return rare;
+                score += bytes[i] < set.leadFirst || bytes[i] > set.leadLast || bytes[++i] < set.trailFirst ? RARE : COMMON;
+    return score;
 }
 
 // The score of a note's letters in codePage, and their digest; MEND_NONE if
-// they are not a text's. size bytes in all, zero padded. Scripts are told
-// roughly: Latin, the East Asian ones together (kana and ideographs mix in
+// they are not a text's. size bytes in all, zero padded; padding alone
+// scores too, as a span at a note's end may be. Scripts are told roughly:
+// Latin, the East Asian ones together (kana and ideographs mix in
 // Japanese), the rest by their 256-character block.
 static int JudgeNote(const unsigned char* note, int size, unsigned codePage, unsigned* digest)
 {
@@ -103,24 +108,21 @@ static int JudgeNote(const unsigned char* note, int size, unsigned codePage, uns
         ++n;
     uint16_t chars[LETTERS_MOST + 1];
     LetterKind kinds[LETTERS_MOST + 1];
-    const int m = ReadLetters(codePage, note, n, chars, kinds);
-    if (m <= 0)
+    const int m = n > 0 ? ReadLetters(codePage, note, n, chars, kinds) : 0;
+    if (m < 0)
         return MEND_NONE;
-    int score = PADDING_BYTE * (size - n) + NO_PADDING + RARE * RareCharacters(note, n, codePage);
-    for (int b = 0; b < size; b += 8) {
-        bool ascii = true;
-        for (int k = b; k < b + 8; ++k)
-            ascii &= note[k] < 0x80;
-        score += ascii ? ASCII_BLOCK : 0;
-    }
+    const int padding = PADDING_BYTE * (size - n) + NO_PADDING;
+    int score = padding + CommonCharacters(note, n, codePage);
     // The end reads as a space would.
     chars[m] = ' ';
     kinds[m] = LETTER_BLANK;
     int previous = CLASS_START;
     unsigned script = 0;
     unsigned hash = 2166136261u;
+    bool ascii = true;
     for (int i = 0; i <= m; ++i) {
         const unsigned c = chars[i];
+        ascii &= c < 0x80;
         hash = (hash ^ c) * 16777619u;
         int now = kinds[i];
         if (c == '\r' && chars[i + 1] == '\n')
@@ -141,7 +143,11 @@ static int JudgeNote(const unsigned char* note, int size, unsigned codePage, uns
         previous = now;
     }
     *digest = hash;
-    return score;
+    // A code of signs, a password or a number, has no words to judge by,
+    // but ASCII alone is as telling: the better reading counts.
+    const int signs = padding + SIGN_EIGHTHS * n / 8;
+    score += ascii ? ASCII_EIGHTHS * n / 8 : 0;
+    return ascii && signs > score ? signs : score;
 }
 
 void StartNoteChoice(NoteChoice* choice)
@@ -176,15 +182,19 @@ struct Forms {
 
 // The score of a note's bytes from a block on to the block end to, or
 // MEND_NONE: the blocks may begin or end inside a character of several
-// bytes, so a few bytes fewer are tried at the start, and the bytes to the
-// end of the note.
+// bytes or a CR LF, so up to 3 bytes fewer are tried at the start and up to
+// 3 more at the end, the best counting; failing all, the bytes to the end
+// of the note.
 int SpanScore(const unsigned char* plain, int from, int to, int size, unsigned page)
 {
     unsigned digest;
-    int score = MEND_NONE;
-    for (int t = 0; t < 8 && score == MEND_NONE; ++t)
-        score = JudgeNote(plain + from + t % 4, (t < 4 ? to : size) - from - t % 4, page, &digest);
-    return score;
+    int best = MEND_NONE;
+    for (int t = 0; t < 16; ++t) {
+        const int end = to + t / 4 < size ? to + t / 4 : size;
+        const int score = JudgeNote(plain + from + t % 4, end - from - t % 4, page, &digest);
+        best = score > best ? score : best;
+    }
+    return best;
 }
 
 // Reads the form of size bytes in each code page. A reading other than the
@@ -213,8 +223,10 @@ void Judge(Forms* f, int size)
         const unsigned page = f->codePages[k];
         const int score = JudgeNote(f->plain, size, page, &digest);
         const bool plain = f->cost == 0 && page == f->home;
-        const int own = f->cost == 0 || from == 0 || from == size ? score : SpanScore(f->plain, from & ~7, (to + 7) & ~7, size, page);
-        if (score == MEND_NONE || (!plain && (own == MEND_NONE || own - f->cost < SPAN_SURE || score - f->cost < SURE_ON_ITS_OWN)))
+        if (score == MEND_NONE ||
+            (!plain && (score - f->cost < SURE_ON_ITS_OWN ||
+                        (f->cost != 0 && from != 0 && from != size &&
+                         SpanScore(f->plain, from & ~7, (to + 7) & ~7, size, page) - f->cost < SPAN_SURE))))
             continue;
         const int total = score - f->cost + (page == f->home ? HOME : 0);
         f->counts = true;
@@ -238,13 +250,6 @@ void Judge(Forms* f, int size)
         for (int i = 0; i < MEND_LONGEST_FORM + 8; ++i)
             c->note[i] = i < size ? f->plain[i] : 0;
     }
-}
-
-bool Same(const char* a, const char* b)
-{
-    while (*a != 0 && *a == *b)
-        ++a, ++b;
-    return *a == *b;
 }
 
 void Next(Forms* f, int i, int j);
@@ -313,7 +318,7 @@ void Next(Forms* f, int i, int j)
         Try(f, next, j, pasted, 0);
     for (; *choices; ++choices) {
         // Nothing, only where a line was wrapped after a space.
-        if (!trim && (Same(*choices, pasted) || (**choices == 0 && (i == 0 || f->received[i - 1] != ' '))))
+        if (!trim && ((**choices == pasted[0] && (*choices)[1] == pasted[1]) || (**choices == 0 && (i == 0 || f->received[i - 1] != ' '))))
             continue;
         Try(f, next, j, *choices, trim ? TRIMMED_BYTE : CHANGED_TOKEN);
     }

@@ -1,5 +1,7 @@
 // The mend: each change a way makes to a cipher text, undone, on a Western
-// and a Greek note; a mistyped key; readings that leave doubt; the cap.
+// and a Greek note, a code of signs alone, a Chinese note with a Latin word
+// and a Hindi one in UTF-8; a mistyped key; readings that leave doubt; the
+// cap.
 #include <gtest/gtest.h>
 
 #include <string.h>
@@ -22,6 +24,11 @@ const Note kNotes[] = {
     {"Greek", 1253,
      "\xC7 \xC6\xF9\xDE \xF6\xF4\xDC\xED\xE5\xE9 \xF4\xE7\xED \xD4\xF1\xDF\xF4\xE7 \xF3\xF4\xE9\xF2 6, "
      "\xF6\xDD\xF1\xE5 \xF4\xE1 120 \x80 \xEC\xE5\xF4\xF1\xE7\xF4\xDC."},
+    {"signs", 1252, "x7#Qp!2z@Lk9$wR^m3&Tb8*Yc"},
+    {"Chinese", 936,
+     "\xD6\xDC\xB6\xFE\xCD\xED\xC9\xCF" "6\xB5\xE3\xB5\xBD\xA3\xAC\xC7\xEB\xB4\xF8\xC9\xCF" "120"
+     "\xD4\xAA\xCF\xD6\xBD\xF0\xA3\xAC\xD3\xC3 WeChat \xC1\xAA\xCF\xB5\xCE\xD2\xA1\xA3"},
+    {"Hindi", 65001, "मंगलवार शाम 6 बजे आऊँगा, 120 रुपये नकद लाना।"},
 };
 
 bool IsTrimmed(char c)
