@@ -36,10 +36,11 @@ static const signed char kFollows[CLASSES + 1][CLASSES] = {
 enum : int {
     PADDING_BYTE = 8,       // a zero byte of padding: 1 in 256 for random bytes
     NO_PADDING = -3,        // 1 text in 8 fills its last block
-    OTHER_SCRIPT = -6,      // a letter of another script than the one before it
+    OTHER_SCRIPT = -6,      // a letter of another script than the one before it,
+                            // but Latin beside East Asian, as Latin words are there
     EXTENDED_LATIN = -2,    // a Latin letter beyond ASCII: most of random bytes' letters
     RARE = -6,              // a character outside a double-byte code page's common set
-    COMMON = 2,             // ... and one in it
+    COMMON = 1,             // ... and one in it
     ASCII_EIGHTHS = 8,      // a byte of a note in ASCII alone, in eighths of a bit:
                             // half of random bytes are ASCII
     SIGN_EIGHTHS = 11,      // ... of a code of signs, which has no words: 98 in 256
@@ -68,18 +69,18 @@ static const char* const kBreaks[] = {"\r\n", "\r", "\n", "", nullptr};
 static const char* const kSpaces[] = {" ", "\xA0", nullptr};
 static const char* const kTrimmed[] = {" ", "\xA0", "\t", "\r", "\n", nullptr};
 
-// The double-byte code pages' first standards, which hold the characters in
-// common use, and the later additions, mostly rare ideographs and syllables:
-// rare in a note, and most of what random bytes read as there. The first
-// standard's lead bytes and least trail byte.
+// The characters in common use in the double-byte code pages, and the
+// rest, mostly rare ideographs and syllables: rare in a note, and most of
+// what random bytes read as there. The common set's lead bytes and least
+// trail byte.
 struct CommonSet {
     unsigned short codePage;
     unsigned char leadFirst, leadLast, trailFirst;
 };
 static const CommonSet kCommonSets[] = {
     {932, 0x81, 0x98, 0x40}, // JIS level 1 and kana; level 2 and extensions beyond
-    {936, 0xA1, 0xF7, 0xA1}, // GB 2312 within GBK
-    {949, 0xA1, 0xFE, 0xA1}, // KS X 1001 within the unified Hangul code
+    {936, 0xA1, 0xD7, 0xA1}, // GB 2312's signs and level 1; its level 2 and GBK's additions beyond
+    {949, 0xA1, 0xC8, 0xA1}, // KS X 1001's signs and Hangul; its Hanja and the unified code's additions beyond
     {950, 0xA1, 0xC6, 0x40}, // Big5's frequently used characters
 };
 
@@ -132,7 +133,7 @@ static int JudgeNote(const unsigned char* note, int size, unsigned codePage, uns
         score += kFollows[previous][now];
         if (now >= LETTER_LOWER && now <= LETTER_CASELESS) {
             const unsigned own = c < 0x250 ? 0 : c >= 0x2E80 ? 0x2E : c >> 8;
-            if (previous >= LETTER_LOWER && previous <= LETTER_MARK && own != script)
+            if (previous >= LETTER_LOWER && previous <= LETTER_MARK && own != script && (own | script) != 0x2E)
                 score += OTHER_SCRIPT;
             if (own == 0 && c >= 0xC0)
                 score += EXTENDED_LATIN;
