@@ -93,7 +93,8 @@ static int CommonCharacters(const unsigned char* bytes, int n, unsigned codePage
     for (const CommonSet& set : kCommonSets)
         for (int i = 0; i < n && set.codePage == codePage; ++i)
             if (bytes[i] >= 0x81)
-                score += bytes[i] < set.leadFirst || bytes[i] > set.leadLast || bytes[++i] < set.trailFirst ? RARE : COMMON;
+                score += bytes[i] < set.leadFirst || bytes[i] > set.leadLast || bytes[++i] < set.trailFirst ? RARE
+                                                                                                        : COMMON;
     return score;
 }
 
@@ -318,8 +319,10 @@ void Next(Forms* f, int i, int j)
     if (!trim)
         Try(f, next, j, pasted, 0);
     for (; *choices; ++choices) {
-        // Nothing, only where a line was wrapped after a space.
-        if (!trim && ((**choices == pasted[0] && (*choices)[1] == pasted[1]) || (**choices == 0 && (i == 0 || f->received[i - 1] != ' '))))
+        // The paste's own bytes were tried; nothing, only where a line was
+        // wrapped after a space.
+        if (!trim && ((**choices == pasted[0] && (*choices)[1] == pasted[1]) ||
+                      (**choices == 0 && (i == 0 || f->received[i - 1] != ' '))))
             continue;
         Try(f, next, j, *choices, trim ? TRIMMED_BYTE : CHANGED_TOKEN);
     }
