@@ -182,21 +182,20 @@ struct Forms {
     unsigned char plain[MEND_LONGEST_FORM];
 };
 
-// The score of a note's bytes from a block on to the block end to, or
-// MEND_NONE: the blocks may begin or end inside a character of several
-// bytes or a CR LF, so up to 3 bytes fewer are tried at the start and up to
-// 3 more at the end, the best counting; failing all, the bytes to the end
-// of the note.
-int SpanScore(const unsigned char* plain, int from, int to, int size, unsigned page)
+// Whether a note's bytes from a block on to the block end to score need:
+// the blocks may begin or end inside a character of several bytes or a CR
+// LF, so up to 3 bytes fewer are tried at the start and up to 3 more at
+// the end. Each try is work: a byte in 4, as a whole note's judging.
+bool SpanCounts(Forms* f, int from, int to, int size, unsigned page, int need)
 {
     unsigned digest;
-    int best = MEND_NONE;
-    for (int t = 0; t < 16; ++t) {
-        const int end = to + t / 4 < size ? to + t / 4 : size;
-        const int score = JudgeNote(plain + from + t % 4, end - from - t % 4, page, &digest);
-        best = score > best ? score : best;
+    for (int t = 0; t < 16 && to + t / 4 <= size; ++t) {
+        const int n = to + t / 4 - from - t % 4;
+        f->work -= n / 4 + 1;
+        if (JudgeNote(f->plain + from + t % 4, n, page, &digest) >= need)
+            return true;
     }
-    return best;
+    return false;
 }
 
 // Reads the form of size bytes in each code page. A reading other than the
@@ -228,7 +227,7 @@ void Judge(Forms* f, int size)
         if (score == MEND_NONE ||
             (!plain && (score - f->cost < SURE_ON_ITS_OWN ||
                         (f->cost != 0 && from != 0 && from != size &&
-                         SpanScore(f->plain, from & ~7, (to + 7) & ~7, size, page) - f->cost < SPAN_SURE))))
+                         !SpanCounts(f, from & ~7, (to + 7) & ~7, size, page, SPAN_SURE + f->cost)))))
             continue;
         const int total = score - f->cost + (page == f->home ? HOME : 0);
         f->counts = true;

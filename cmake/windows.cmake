@@ -11,8 +11,10 @@ include(${CMAKE_CURRENT_LIST_DIR}/cipher-flags.cmake)
 set(CORVEX_SIZE_FLAGS -Oz -mno-accumulate-outgoing-args -mno-stack-arg-probe -Werror=frame-larger-than=4000
     -malign-data=abi)
 set_source_files_properties(ui/letters.cpp PROPERTIES COMPILE_OPTIONS "${CORVEX_SIZE_FLAGS}")
+# Without GCC's loop, "expensive" and dominator optimizations the mend is
+# smaller still; it spends its time in CryptBlocks and ReadLetters.
 set_source_files_properties(cipher/mend.cpp PROPERTIES COMPILE_OPTIONS
-    "${CORVEX_SIZE_FLAGS};-fomit-frame-pointer;-fno-tree-loop-optimize")
+    "${CORVEX_SIZE_FLAGS};-fomit-frame-pointer;-fno-tree-loop-optimize;-fno-expensive-optimizations;-fno-tree-dominator-opts")
 
 # Shared by Corvex.exe and the Wine tests, which run the same dialogs.
 add_library(corvex_ui OBJECT
