@@ -43,14 +43,14 @@ void Mend_WorstCase(benchmark::State& state)
         key[i] = static_cast<unsigned char>(0x21 + rng() % 94);
     BlowfishSetup(key);
     while (seed > 5 && size == 0) {
-        unsigned char note[248] = {}, cipher[248];
-        for (unsigned char& c : note)
-            c = static_cast<unsigned char>(rng() % 8 == 0 ? ' ' : 'a' + rng() % 26);
+        unsigned char note[248], cipher[248];
+        std::generate(note, note + 248,
+                      [&rng] { return static_cast<unsigned char>(rng() % 8 == 0 ? ' ' : 'a' + rng() % 26); });
         CryptBlocks(cipher, note, 31, CRYPT_ENCRYPT);
-        int breaks = 0;
-        for (const unsigned char c : cipher)
-            breaks += c == ' ' || c == '\r' || c == '\n' ? 1 : c == 0 ? 99 : 0;
-        for (int i = 0; i < 248 && breaks >= 9 && breaks < 99 && size < 255; ++i) {
+        const auto breaks =
+            std::count_if(cipher, cipher + 248, [](unsigned char c) { return c == ' ' || c == '\r' || c == '\n'; });
+        const bool cut = std::find(cipher, cipher + 248, 0) != cipher + 248;
+        for (int i = 0; i < 248 && breaks >= 9 && !cut && size < 255; ++i) {
             if (cipher[i] == '\r' || cipher[i] == '\n')
                 paste[size++] = '\r', cipher[i] = '\n';
             paste[size++] = cipher[i];
