@@ -1192,6 +1192,7 @@ TEST_F(MainWindow, NotesFromAnyWindowsReadRight)
         std::string bytes, cipher;
         std::wstring results[2]; // pasted as shown, and as a way changed it
         std::string warnings[2];
+        std::wstring own; // as this Windows shows its cipher text
     };
     Note notes[] = {
         {1252, L"Zoë arrives Tuesday at 6, bring the €120 in cash.", "", "", {}, {}},
@@ -1200,10 +1201,11 @@ TEST_F(MainWindow, NotesFromAnyWindowsReadRight)
         {1253, L"Η Ζωή φτάνει την Τρίτη στις 6, φέρε τα 120 € σε μετρητά.", "", "", {}, {}},
         {932, L"ゾーイは火曜日の6時に着きます。現金で120ユーロを。", "", "", {}, {}},
         {65001, L"ज़ोई मंगलवार को 6 बजे आएगी, 120 यूरो नकद लाना।", "", "", {}, {}},
+        {1252, L"x7#Qp!2z@Lk9$wR^m3&Tb8*Yc", "", "", {}, {}}, // a code of signs alone
     };
     const UINT cp = CodePage();
     // A key under which no cipher text has a zero byte, which would cut it,
-    // and the way changes the Western and the Greek ones.
+    // and the way changes the Western and the Greek ones and the code.
     std::string key;
     for (int k = 0; key.empty(); ++k) {
         key = kKey + std::to_string(k);
@@ -1218,7 +1220,6 @@ TEST_F(MainWindow, NotesFromAnyWindowsReadRight)
         }
     }
     const std::string unset(300, '#');
-    std::wstring ownShown;
     Script s;
     Start(s);
     Command(s, IDM_INPUT_KEY, true);
@@ -1231,7 +1232,7 @@ TEST_F(MainWindow, NotesFromAnyWindowsReadRight)
                 Click(main_, IDC_ENCRYPT);
             });
             s.Then("its cipher text", [&] { return ItemText(main_, IDC_OUTPUT) != unset; }, [&] {
-                ownShown = ItemTextW(main_, IDC_OUTPUT);
+                n.own = ItemTextW(main_, IDC_OUTPUT);
                 EXPECT_EQ(TakeWarning(), "");
             });
         }
@@ -1288,7 +1289,7 @@ TEST_F(MainWindow, NotesFromAnyWindowsReadRight)
                 EXPECT_TRUE(n.codePage == 932 && n.codePage != cp) << trip << ": " << n.warnings[changed];
         }
         if (n.codePage == cp)
-            EXPECT_TRUE(ownShown == ShownUnder(cp, n.cipher)) << "as shown under " << cp;
+            EXPECT_TRUE(n.own == ShownUnder(cp, n.cipher)) << "as shown under " << cp;
     }
 }
 
