@@ -78,7 +78,8 @@ static const char kNotAText[] =
 
 static_assert(sizeof kCannotDecrypt + sizeof kEncryptAgain +
                       Longer(Longer(sizeof kTextNotHeld + sizeof kReplaceThem, sizeof kTextInvisible + sizeof kTypeItAgain),
-                             Longer(sizeof kChangeTheStart + Longer(Longer(sizeof kCodePage, sizeof kZeroByte), sizeof kReadOtherwise),
+                             Longer(sizeof kChangeTheStart +
+                                        Longer(Longer(sizeof kCodePage, sizeof kZeroByte), sizeof kReadOtherwise),
                                     sizeof kShortenIt + Longer(Longer(sizeof kTextOver255, sizeof kDoesNotFit),
                                                                sizeof kTooLong))) <=
                   sizeof WarningText,

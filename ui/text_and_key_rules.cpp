@@ -120,7 +120,8 @@ KeyLook HowKeyLooks(const unsigned char* key)
         // or after a space.
         const bool joinsNothing = IsJoiner(chars[i]) && (i == 0 || i == m - 1 || IsJoiner(before) ||
                                                          IsJoiner(chars[i + 1]));
-        if (In(kUnseen, sizeof kUnseen / sizeof *kUnseen, c) || joinsNothing || (In(kSelectors, sizeof kSelectors / sizeof *kSelectors, c) && IsSpace(before)))
+        if (In(kUnseen, sizeof kUnseen / sizeof *kUnseen, c) || joinsNothing ||
+            (In(kSelectors, sizeof kSelectors / sizeof *kSelectors, c) && IsSpace(before)))
             return KEY_UNSEEN;
     }
     return KEY_AS_IT_LOOKS;
